@@ -1,0 +1,28 @@
+// The key file: the shuffled key pool, masked with the key password.
+#pragma once
+
+enum {
+  KEY_POOL_LENGTH = 102,
+  KEY_FILE_SIZE = 103,
+  KEY_READ_LIMIT = 105,
+  KEY_BUFFER_SIZE = 256,
+};
+
+// The key alphabet: every digit twice, every letter and symbol once.
+extern const char KEY_ALPHABET[KEY_POOL_LENGTH + 1];
+
+// Writes the alphabet in a random order and a zero byte into buffer (at
+// least 103 bytes). Returns 103, or 0 when the random source failed.
+int BuildShuffledPool(unsigned char* buffer);
+
+// XORs bytes 0 to count - 2 with the key password, cyclically. Its own inverse.
+bool MaskWithPassword(unsigned char* buffer, const char* keyPassword, int count);
+
+// A new masked key in buffer (at least 103 bytes): 103, or 0 on failure.
+int CreateKey(unsigned char* buffer, const char* keyPassword);
+
+// Replaces the file at path with count bytes; on false it is unchanged.
+bool WriteKeyFile(const char* path, const unsigned char* buffer, int count);
+
+// Reads at most 105 bytes into buffer; the count read, 0 when it cannot be opened.
+int ReadKeyFile(const char* path, unsigned char* buffer);

@@ -1,0 +1,24 @@
+// What the engine needs of the operating system. Paths are code page 932.
+#pragma once
+
+#include <stddef.h>
+#include <stdio.h>
+
+// Full path of the running executable; false when it does not fit.
+bool PlatformExecutablePath(char* out, size_t capacity);
+
+// True for the first byte of a double-byte character.
+bool PlatformIsLeadByte(unsigned char b);
+
+FILE* PlatformOpenFile(const char* path, const char* mode);
+
+// Pushes a written stream's data to the disk.
+bool PlatformSyncFile(FILE* file);
+
+// Replaces target with source in one step.
+bool PlatformReplaceFile(const char* source, const char* target);
+
+bool PlatformRemoveFile(const char* path);
+
+// Fills out from the operating system's cryptographic random source.
+bool PlatformRandomBytes(void* out, size_t size);

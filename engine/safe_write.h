@@ -1,0 +1,19 @@
+// Replacing a file whole, so that a failed write leaves the old one intact.
+#pragma once
+
+#include <stddef.h>
+
+enum FileStep {
+  FILE_STEP_OPEN,
+  FILE_STEP_WRITE,
+  FILE_STEP_FLUSH,
+  FILE_STEP_CLOSE,
+  FILE_STEP_REPLACE,
+};
+
+// Test seam: when set and it returns true for a step, that step fails.
+extern bool (*g_fileFaultHook)(FileStep step);
+
+// Writes size bytes to a temporary file beside path, then renames it over
+// path. False on any failure; path is then as before and no temporary is left.
+bool ReplaceFileContents(const char* path, const void* data, size_t size);

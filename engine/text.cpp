@@ -1,0 +1,27 @@
+#include "text.h"
+
+#include <string.h>
+
+size_t BoundedLength(const char* text, size_t capacity) {
+  const void* end = memchr(text, 0, capacity);
+  return end ? (size_t)((const char*)end - text) : capacity;
+}
+
+void CopyText(char* destination, size_t capacity, const char* source) {
+  size_t n = BoundedLength(source, capacity - 1);
+  memmove(destination, source, n);
+  destination[n] = 0;
+}
+
+bool AppendText(char* destination, size_t capacity, const char* source) {
+  size_t used = BoundedLength(destination, capacity);
+  size_t n = strlen(source);
+  if (used >= capacity || n >= capacity - used) return false;
+  memcpy(destination + used, source, n + 1);
+  return true;
+}
+
+void WipeMemory(void* memory, size_t size) {
+  volatile unsigned char* p = (volatile unsigned char*)memory;
+  while (size--) *p++ = 0;
+}
