@@ -1,0 +1,30 @@
+// Resource ids of the whole program: IDD_ dialogs, IDI_ icons, IDC_ controls.
+#pragma once
+
+#define IDD_MAIN 101
+#define IDD_SETTINGS 102
+#define IDD_KEY_PASSWORD 103
+#define IDI_MAIN 111
+#define IDD_KEY_CREATE 112
+
+#define IDC_APPLY 4
+#define IDC_KEY_PASSWORD 1001
+#define IDC_PASSPHRASE 1002
+#define IDC_GENERATE 1003
+#define IDC_SETTINGS 1004
+#define IDC_KEY_FILE_PATH 1005
+#define IDC_BROWSE 1006
+#define IDC_LENGTH 1007
+#define IDC_COPY_TO_CLIPBOARD 1008
+#define IDC_USE_DIGITS 1009
+#define IDC_USE_LOWER 1010
+#define IDC_USE_UPPER 1011
+#define IDC_USE_SYMBOLS 1012
+#define IDC_DIGIT_CHARS 1013
+#define IDC_LOWER_CHARS 1014
+#define IDC_UPPER_CHARS 1015
+#define IDC_SYMBOL_CHARS 1016
+#define IDC_SETTINGS_KEY_PASSWORD 1017
+#define IDC_NEW_KEY 1018
+#define IDC_KEY_PASSWORD_CONFIRM 1021
+#define IDC_STATUS 1022
