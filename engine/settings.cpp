@@ -61,9 +61,7 @@ static void TerminateField(char* field, size_t width) {
   if (!memchr(field, 0, width)) field[width - 1] = 0;
 }
 
-bool LoadSettings(SettingsRecord* destination) {
-  char path[PATH_CAPACITY];
-  if (!GetSettingsPath(path)) return false;
+bool LoadSettingsFrom(const char* path, SettingsRecord* destination) {
   FILE* file = PlatformOpenFile(path, "rb");
   if (!file) return false;
   SettingsRecord record;
@@ -79,7 +77,16 @@ bool LoadSettings(SettingsRecord* destination) {
   return true;
 }
 
+bool LoadSettings(SettingsRecord* destination) {
+  char path[PATH_CAPACITY];
+  return GetSettingsPath(path) && LoadSettingsFrom(path, destination);
+}
+
+bool SaveSettingsTo(const char* path, SettingsRecord record) {
+  return ReplaceFileContents(path, &record, sizeof record);
+}
+
 bool SaveSettings(SettingsRecord record) {
   char path[PATH_CAPACITY];
-  return GetSettingsPath(path) && ReplaceFileContents(path, &record, sizeof record);
+  return GetSettingsPath(path) && SaveSettingsTo(path, record);
 }

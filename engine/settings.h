@@ -58,3 +58,7 @@ bool LoadSettings(SettingsRecord* destination);
 
 // Replaces setting.ini whole; on false the previous file is unchanged.
 bool SaveSettings(SettingsRecord record);
+
+// The same, for a settings file at any code page 932 path.
+bool LoadSettingsFrom(const char* path, SettingsRecord* destination);
+bool SaveSettingsTo(const char* path, SettingsRecord record);
