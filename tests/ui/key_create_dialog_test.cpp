@@ -1,0 +1,185 @@
+#include <string.h>
+
+#include <algorithm>
+
+#include "keyfile.h"
+#include "resource.h"
+#include "safe_write.h"
+#include "ui_fixture.h"
+
+namespace {
+
+const char kCaption[] = "キー生成";
+
+class KeyCreateDialog : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    strcpy(g_pendingKeyFilePath, "C:\\before.key");
+    strcpy(g_pendingKeyPassword, "before-password");
+  }
+  void ExpectNothingHandedOn() {
+    EXPECT_STREQ(g_pendingKeyFilePath, "C:\\before.key");
+    EXPECT_STREQ(g_pendingKeyPassword, "before-password");
+  }
+};
+
+// The key file holds the alphabet masked with keyPassword, and a zero byte.
+void ExpectKeyFile(const std::string& path, const std::string& keyPassword) {
+  std::string bytes = ReadBytes(path);
+  ASSERT_EQ(bytes.size(), 103u) << path;
+  EXPECT_EQ(bytes[102], 0);
+  MaskWithPassword((unsigned char*)&bytes[0], keyPassword.c_str(), 103);
+  std::string pool = bytes.substr(0, 102), alphabet = KEY_ALPHABET;
+  std::sort(pool.begin(), pool.end());
+  std::sort(alphabet.begin(), alphabet.end());
+  EXPECT_EQ(pool, alphabet);
+}
+
+}  // namespace
+
+TEST_F(KeyCreateDialog, RefusesMismatchBeforeLengthAndKeepsTheFields) {
+  struct Case {
+    const char* first;
+    const char* second;
+    const char* message;
+  } cases[] = {
+      {"abc", "abd", TEXT_KEY_PASSWORDS_DIFFER},
+      {"Password1", "password1", TEXT_KEY_PASSWORDS_DIFFER},
+      {"1234567", "1234567", TEXT_KEY_PASSWORD_TOO_SHORT_CREATE},
+      {"", "", TEXT_KEY_PASSWORD_TOO_SHORT_CREATE},
+      {"\x95\x5c\x8e\xa6\x83\x4c", "\x95\x5c\x8e\xa6\x83\x4c", TEXT_KEY_PASSWORD_TOO_SHORT_CREATE},  // 6 bytes
+  };
+  for (const Case& c : cases) {
+    SeenWindow box;
+    std::string status, first, second;
+    bool enabled = false;
+    HWND dialog = nullptr;
+    UiScript script;
+    script
+        .On(kCaption,
+            [&](HWND w) {
+              dialog = w;
+              TypeText(w, IDC_KEY_PASSWORD, c.first);
+              TypeText(w, IDC_KEY_PASSWORD_CONFIRM, c.second);
+              Click(w, IDOK);
+            })
+        .AnswerBox(IDOK, &box)
+        .On(kCaption, [&](HWND w) {
+          first = ItemText(w, IDC_KEY_PASSWORD);
+          second = ItemText(w, IDC_KEY_PASSWORD_CONFIRM);
+          status = ItemText(w, IDC_STATUS);
+          enabled = IsWindowEnabled(GetDlgItem(w, IDOK));
+          Click(w, IDCANCEL);
+        });
+    EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2) << c.first;
+    ExpectErrorBox(box, c.message, dialog);
+    EXPECT_EQ(first, c.first);
+    EXPECT_EQ(second, c.second);
+    EXPECT_EQ(status, TEXT_KEY_CREATE_PROMPT);
+    EXPECT_TRUE(enabled);
+    ExpectNothingHandedOn();
+  }
+}
+
+TEST_F(KeyCreateDialog, WritesTheKeyToANewFileAndHandsItOn) {
+  std::string dir = FreshDirectory("key-create");
+  SeenWindow chooser;
+  std::string statusWhileSaving;
+  bool enabledWhileSaving = true;
+  UiScript script;
+  script
+      .On(kCaption,
+          [&](HWND w) {
+            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
+            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
+            PressKey(w, IDC_KEY_PASSWORD_CONFIRM, VK_RETURN);  // 生成 is the default button
+          })
+      .Then([&] {
+        HWND dialog = FindWindowA(nullptr, kCaption);
+        statusWhileSaving = ItemText(dialog, IDC_STATUS);
+        enabledWhileSaving = IsWindowEnabled(GetDlgItem(dialog, IDOK));
+      })
+      .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "new", &chooser);  // no extension typed
+  ASSERT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 1);
+  EXPECT_EQ(chooser.owner, nullptr);
+  EXPECT_EQ(statusWhileSaving, TEXT_KEY_GENERATED);
+  EXPECT_FALSE(enabledWhileSaving);
+  EXPECT_EQ(std::string(g_pendingKeyFilePath), dir + "new.key");
+  EXPECT_STREQ(g_pendingKeyPassword, "keypass1");
+  ExpectKeyFile(dir + "new.key", "keypass1");
+}
+
+TEST_F(KeyCreateDialog, TakesAtMost63BytesOfEachEntry) {
+  std::string dir = FreshDirectory("key-create-long");
+  std::string common(63, 'k');
+  UiScript script;
+  script
+      .On(kCaption,
+          [&](HWND w) {
+            TypeText(w, IDC_KEY_PASSWORD, common + "first tail");
+            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, common + "second tail");
+            Click(w, IDOK);
+          })
+      .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "long.key");
+  ASSERT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 1);
+  EXPECT_EQ(std::string(g_pendingKeyPassword), common);
+  ExpectKeyFile(dir + "long.key", common);
+}
+
+TEST_F(KeyCreateDialog, CancelledSaveChooserWritesNothing) {
+  std::string dir = FreshDirectory("key-create-cancel");
+  UiScript script;
+  script
+      .On(kCaption,
+          [&](HWND w) {
+            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
+            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
+            Click(w, IDOK);
+          })
+      .CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
+  EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);
+  ExpectNothingHandedOn();
+  EXPECT_EQ(CountTemporaries(dir), 0);
+}
+
+TEST_F(KeyCreateDialog, UnwritableKeyFileIsReportedAndNotHandedOn) {
+  std::string dir = FreshDirectory("key-create-fail");
+  g_fileFaultHook = [](FileStep step) { return step == FILE_STEP_REPLACE; };
+  SeenWindow box;
+  UiScript script;
+  script
+      .On(kCaption,
+          [&](HWND w) {
+            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
+            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
+            Click(w, IDOK);
+          })
+      .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "fails.key")
+      .AnswerBox(IDOK, &box);
+  EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);
+  EXPECT_EQ(box.text, TEXT_KEY_FILE_NOT_SAVED);
+  EXPECT_EQ(box.caption, TEXT_ERROR_CAPTION);
+  EXPECT_TRUE(box.errorIcon);
+  EXPECT_NE(box.owner, nullptr);
+  EXPECT_FALSE(Exists(dir + "fails.key"));
+  ExpectNothingHandedOn();
+}
+
+TEST_F(KeyCreateDialog, CancelButtonEscapeAndCloseBoxEndWith2) {
+  const std::function<void(HWND)> ways[] = {
+      [](HWND w) { Click(w, IDCANCEL); },
+      [](HWND w) { PressKey(w, IDC_KEY_PASSWORD, VK_ESCAPE); },
+      [](HWND w) { PressCloseBox(w); },
+  };
+  for (const auto& way : ways) {
+    UiScript script;
+    script.On(kCaption, [&](HWND w) {
+      TypeText(w, IDC_KEY_PASSWORD, "keypass1");
+      TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
+      way(w);
+    });
+    EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);
+    ExpectNothingHandedOn();
+  }
+}

@@ -1,0 +1,146 @@
+// The settings dialog: key file, key password in force, length, classes and
+// the clipboard option, all stored together on confirm.
+#include <string.h>
+
+#include "app.h"
+#include "resource.h"
+#include "text.h"
+#include "texts.h"
+#include "window_services.h"
+
+namespace {
+
+enum { MIN_KEY_PASSWORD = 8, MAX_LENGTH = 1023 };
+
+// The check boxes 1008 to 1012 and their option bits, in order.
+const struct {
+  int id;
+  uint32_t bit;
+} kOptionBoxes[] = {
+    {IDC_COPY_TO_CLIPBOARD, OPT_CLIPBOARD},
+    {IDC_USE_DIGITS, OPT_DIGITS},
+    {IDC_USE_LOWER, OPT_LOWER},
+    {IDC_USE_UPPER, OPT_UPPER},
+    {IDC_USE_SYMBOLS, OPT_SYMBOLS},
+};
+
+const uint32_t CLASS_BITS = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
+
+struct ConfirmWork {
+  char path[PATH_CAPACITY];
+  char keyPassword[TEXT_CAPACITY];
+  int32_t length;
+  // The four class strings in record order, stored as one block.
+  char classes[4][CLASS_CAPACITY];
+};
+static_assert(sizeof(ConfirmWork::classes) == 4 * CLASS_CAPACITY, "one block");
+
+void ShowPath(HWND hwnd, const char* path) {
+  SetDlgItemTextA(hwnd, IDC_KEY_FILE_PATH, path);
+  WPARAM end = strlen(path);
+  SendDlgItemMessageA(hwnd, IDC_KEY_FILE_PATH, EM_SETSEL, end, (LPARAM)end);
+}
+
+void OnInit(HWND hwnd) {
+  CenterWindowOnDesktop(hwnd);
+  ShowPath(hwnd, g_settings.keyFilePath);
+  SetDlgItemTextA(hwnd, IDC_SETTINGS_KEY_PASSWORD, g_activeKeyPassword);
+  SetDlgItemInt(hwnd, IDC_LENGTH, (UINT)g_settings.passwordLength, FALSE);
+  for (const auto& box : kOptionBoxes) {
+    WPARAM state = (g_settings.optionFlags & box.bit) ? BST_CHECKED : BST_UNCHECKED;
+    SendDlgItemMessageA(hwnd, box.id, BM_SETCHECK, state, 0);
+  }
+  SetDlgItemTextA(hwnd, IDC_DIGIT_CHARS, g_settings.digitChars);
+  SetDlgItemTextA(hwnd, IDC_LOWER_CHARS, g_settings.lowerChars);
+  SetDlgItemTextA(hwnd, IDC_UPPER_CHARS, g_settings.upperChars);
+  SetDlgItemTextA(hwnd, IDC_SYMBOL_CHARS, g_settings.symbolChars);
+}
+
+// True when everything was valid and stored.
+bool Confirm(HWND hwnd, ConfirmWork* w) {
+  GetDlgItemTextA(hwnd, IDC_KEY_FILE_PATH, w->path, sizeof w->path);
+  GetDlgItemTextA(hwnd, IDC_SETTINGS_KEY_PASSWORD, w->keyPassword, sizeof w->keyPassword);
+  w->length = (int32_t)GetDlgItemInt(hwnd, IDC_LENGTH, nullptr, FALSE);
+  uint32_t flags = 0;
+  for (const auto& box : kOptionBoxes) {
+    if (IsDlgButtonChecked(hwnd, box.id) == BST_CHECKED) flags |= box.bit;
+  }
+  GetDlgItemTextA(hwnd, IDC_DIGIT_CHARS, w->classes[0], CLASS_CAPACITY);
+  GetDlgItemTextA(hwnd, IDC_LOWER_CHARS, w->classes[1], CLASS_CAPACITY);
+  GetDlgItemTextA(hwnd, IDC_UPPER_CHARS, w->classes[2], CLASS_CAPACITY);
+  GetDlgItemTextA(hwnd, IDC_SYMBOL_CHARS, w->classes[3], CLASS_CAPACITY);
+
+  const char* refusal = nullptr;
+  if (strlen(w->keyPassword) < MIN_KEY_PASSWORD) {
+    refusal = TEXT_KEY_PASSWORD_TOO_SHORT;
+  } else if (w->length <= 0) {
+    refusal = TEXT_LENGTH_TOO_SMALL;
+  } else if (w->length > MAX_LENGTH) {
+    refusal = TEXT_LENGTH_TOO_LARGE;
+  } else if (!(flags & CLASS_BITS)) {
+    refusal = TEXT_NO_CLASS;
+  }
+  if (refusal) {
+    ShowError(hwnd, refusal);
+    return false;
+  }
+
+  CopyText(g_settings.keyFilePath, sizeof g_settings.keyFilePath, w->path);
+  CopyText(g_activeKeyPassword, sizeof g_activeKeyPassword, w->keyPassword);
+  g_settings.passwordLength = w->length;
+  g_settings.optionFlags = flags;
+  memcpy(g_settings.digitChars, w->classes, sizeof w->classes);
+  // The values apply for this run either way; the user must know they were not kept.
+  if (!SaveSettings(g_settings)) ShowError(hwnd, TEXT_SETTINGS_NOT_SAVED);
+  return true;
+}
+
+void OnBrowse(HWND hwnd) {
+  char path[PATH_CAPACITY];
+  if (ChooseOpenFile(path, TEXT_OPEN_KEY_FILE_TITLE, KEY_FILE_FILTER)) ShowPath(hwnd, path);
+}
+
+void OnNewKey(HWND hwnd) {
+  // No owner: this dialog stays usable while the key is made.
+  if (DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_KEY_CREATE), nullptr, KeyCreateDlgProc, 0) ==
+      DIALOG_CANCELLED) {
+    return;
+  }
+  SetDlgItemTextA(hwnd, IDC_SETTINGS_KEY_PASSWORD, g_pendingKeyPassword);
+  ShowPath(hwnd, g_pendingKeyFilePath);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK SettingsDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInit(hwnd);
+      return TRUE;
+    case WM_CLOSE:
+      EndDialog(hwnd, DIALOG_CANCELLED);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_APPLY: {
+          ConfirmWork work;
+          memset(&work, 0, sizeof work);
+          bool stored = Confirm(hwnd, &work);
+          WipeMemory(&work, sizeof work);
+          if (stored) EndDialog(hwnd, DIALOG_ACCEPTED);
+          return TRUE;
+        }
+        case IDC_BROWSE:
+          OnBrowse(hwnd);
+          return TRUE;
+        case IDC_NEW_KEY:
+          OnNewKey(hwnd);
+          return TRUE;
+        case IDCANCEL:
+          EndDialog(hwnd, DIALOG_CANCELLED);
+          return TRUE;
+      }
+      return FALSE;
+  }
+  return FALSE;
+}

@@ -1,0 +1,43 @@
+// The program's own texts. This file is UTF-8; the ui sources are compiled
+// with -fexec-charset=CP932, so every literal reaches the ANSI calls as
+// code page 932 bytes.
+#pragma once
+
+#define TEXT_ERROR_CAPTION "エラー"
+#define TEXT_STARTUP_FAILED "初期化中にエラーが発生しました"
+
+// Main window.
+#define TEXT_RESULT_CAPTION "生成パスワード"
+#define TEXT_KEY_FILE_NOT_READ \
+  "キーファイルの取得に失敗しました。\n[詳細設定]でキーファイルが正しく設定されているか確認してください"
+#define TEXT_PASS_PHRASE_TOO_SHORT "パスフレーズは4文字以上にしてください"
+#define TEXT_LENGTH_INVALID \
+  "生成パスワードの長さが不正に設定されています。\n[詳細設定]で長さが正しく設定されているか確認してください"
+#define TEXT_DERIVE_FAILED "パスワード生成に失敗しました。不正なキーパスワードを使用している可能性があります。"
+
+// Start-up check and key password dialog.
+#define TEXT_FIRST_START_QUESTION "初回起動です。キーファイルを生成しますか？"
+#define TEXT_FIRST_START_CAPTION "初期設定"
+#define TEXT_OPEN_KEY_FILE_TITLE "キーファイルの取得"
+#define TEXT_KEY_PASSWORD_TOO_SHORT_WIDE "キーパスワードを８文字以上入力してください"
+
+// Settings dialog.
+#define TEXT_KEY_PASSWORD_TOO_SHORT "キーパスワードを8文字以上入力してください"
+#define TEXT_LENGTH_TOO_SMALL "生成文字数が少な過ぎです"
+#define TEXT_LENGTH_TOO_LARGE "生成文字数が多き過ぎです"
+#define TEXT_NO_CLASS "パスワード生成の使用文字を設定してください"
+#define TEXT_SETTINGS_NOT_SAVED "設定ファイルの保存に失敗しました"
+
+// Key creation dialog.
+#define TEXT_KEY_CREATE_PROMPT "キーパスワードを設定して[生成]ボタンを押してください。"
+#define TEXT_KEY_PASSWORDS_DIFFER "２つのキーパスワードが一致しません"
+#define TEXT_KEY_PASSWORD_TOO_SHORT_CREATE "キーパスワードが短すぎます。８文字以上にしてください。"
+#define TEXT_KEY_GENERATING "キーを生成しています。しばらくお待ちください…"
+#define TEXT_KEY_CREATE_FAILED "キー生成に失敗しました"
+#define TEXT_KEY_GENERATED "キーの生成に成功しました。ファイルに保存します。"
+#define TEXT_SAVE_KEY_FILE_TITLE "キーファイルの保存先の選択"
+#define TEXT_KEY_FILE_NOT_SAVED "キーファイルの保存に失敗しました"
+#define TEXT_KEY_FILE_EXTENSION "key"
+
+// Description and pattern, each ending in a zero byte, and one more ending the list.
+#define KEY_FILE_FILTER "キーファイル(*.key)\0*.key\0"

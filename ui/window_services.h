@@ -1,0 +1,16 @@
+// Small window helpers shared by the dialogs.
+#pragma once
+
+#include <windows.h>
+
+void CenterWindowOnDesktop(HWND hwnd);
+
+// The choosers have no owner; path is a 260-byte buffer, emptied first.
+bool ChooseOpenFile(char* path, const char* title, const char* filter);
+bool ChooseSaveFile(char* path, const char* title, const char* defaultExtension, const char* filter);
+
+// Puts text on the clipboard as CF_TEXT.
+bool CopyTextToClipboard(HWND owner, const char* text);
+
+// An error box owned by owner: caption エラー, MB_ICONERROR.
+void ShowError(HWND owner, const char* text);
