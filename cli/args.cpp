@@ -1,0 +1,196 @@
+#include "args.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "messages.h"
+#include "text.h"
+
+namespace {
+
+enum Option {
+  OPTION_SETTINGS = 1,
+  OPTION_KEY = 2,
+  OPTION_LENGTH = 4,
+  OPTION_CLASSES = 8,
+  OPTION_FORCE = 16,
+};
+
+struct CommandRule {
+  const char* name;
+  CliCommand command;
+  unsigned allowed;  // Option bits
+  int minPositional;
+  int maxPositional;
+};
+
+const CommandRule COMMAND_RULES[] = {
+    {"generate", CLI_GENERATE, OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES, 0, 1},
+    {"new-key", CLI_NEW_KEY, OPTION_FORCE, 1, 1},
+    {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_FORCE, 0, 0},
+    {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0},
+};
+
+struct ClassName {
+  const char* name;
+  uint32_t flag;
+};
+
+const ClassName CLASS_NAMES[] = {
+    {"digits", OPT_DIGITS},
+    {"lower", OPT_LOWER},
+    {"upper", OPT_UPPER},
+    {"symbols", OPT_SYMBOLS},
+};
+
+bool Fail(CliOptions* options, const char* first, const char* second = "", const char* third = "") {
+  options->message[0] = 0;
+  AppendText(options->message, CLI_MESSAGE_CAPACITY, first);
+  AppendText(options->message, CLI_MESSAGE_CAPACITY, second);
+  AppendText(options->message, CLI_MESSAGE_CAPACITY, third);
+  return false;
+}
+
+// A value that must fit its buffer whole: cutting a path or a pass phrase
+// would silently name another file or give another password.
+bool TakeText(CliOptions* options, const char* name, const char* value, char* destination, size_t capacity) {
+  if (value[0] == 0) return Fail(options, "empty value for ", name);
+  if (BoundedLength(value, capacity) >= capacity) return Fail(options, "value too long for ", name);
+  CopyText(destination, capacity, value);
+  return true;
+}
+
+// Decimal digits only, as the settings dialog's number field takes them.
+bool TakeLength(CliOptions* options, const char* value) {
+  if (value[0] == 0) return Fail(options, MSG_LENGTH_TOO_SMALL);
+  int64_t n = 0;
+  for (const char* p = value; *p; ++p) {
+    if (*p < '0' || *p > '9') return Fail(options, MSG_LENGTH_TOO_SMALL, " (--length ", "takes a number)");
+    if (n < 1000000) n = n * 10 + (*p - '0');
+  }
+  if (n <= 0) return Fail(options, MSG_LENGTH_TOO_SMALL);
+  if (n > CLI_MAX_LENGTH) return Fail(options, MSG_LENGTH_TOO_LARGE);
+  options->length = (int32_t)n;
+  options->hasLength = true;
+  return true;
+}
+
+bool TakeClasses(CliOptions* options, const char* value) {
+  uint32_t flags = 0;
+  const char* p = value;
+  while (true) {
+    const char* end = strchr(p, ',');
+    size_t n = end ? (size_t)(end - p) : strlen(p);
+    bool known = false;
+    for (const ClassName& c : CLASS_NAMES) {
+      if (strlen(c.name) == n && memcmp(c.name, p, n) == 0) {
+        flags |= c.flag;
+        known = true;
+      }
+    }
+    if (!known) {
+      if (n == 0) return Fail(options, MSG_NO_CLASSES, " (--classes: digits, lower, upper, symbols)");
+      return Fail(options, "unknown class in --classes (digits, lower, upper, symbols): ", value);
+    }
+    if (!end) break;
+    p = end + 1;
+  }
+  options->classFlags = flags;
+  options->hasClasses = true;
+  return true;
+}
+
+}  // namespace
+
+bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
+  memset(options, 0, sizeof *options);
+  options->command = CLI_HELP;
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--") == 0) break;
+    if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) return true;
+  }
+  if (argc < 2) return Fail(options, "no command given");
+
+  const CommandRule* rule = nullptr;
+  for (const CommandRule& r : COMMAND_RULES) {
+    if (strcmp(argv[1], r.name) == 0) rule = &r;
+  }
+  if (!rule) return Fail(options, "unknown command: ", argv[1]);
+  options->command = rule->command;
+
+  unsigned seen = 0;
+  int positional = 0;
+  bool optionsEnded = false;
+  for (int i = 2; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (optionsEnded || arg[0] != '-' || arg[1] == 0) {
+      if (++positional > rule->maxPositional) return Fail(options, "unexpected argument for ", rule->name);
+      if (rule->command == CLI_GENERATE) {
+        if (BoundedLength(arg, TEXT_CAPACITY) >= TEXT_CAPACITY) return Fail(options, "pass phrase too long");
+        CopyText(options->passPhrase, TEXT_CAPACITY, arg);
+        options->hasPassPhrase = true;
+      } else if (!TakeText(options, "FILE", arg, options->newKeyPath, PATH_CAPACITY)) {
+        return false;
+      }
+      continue;
+    }
+    if (strcmp(arg, "--") == 0) {
+      optionsEnded = true;
+      continue;
+    }
+
+    // "--name value" or "--name=value".
+    char name[32];
+    const char* value = nullptr;
+    const char* equals = strchr(arg, '=');
+    size_t nameLength = equals ? (size_t)(equals - arg) : strlen(arg);
+    if (nameLength >= sizeof name) return Fail(options, "unknown option: ", arg);
+    memcpy(name, arg, nameLength);
+    name[nameLength] = 0;
+
+    unsigned option = 0;
+    if (strcmp(name, "--settings") == 0) option = OPTION_SETTINGS;
+    if (strcmp(name, "--key") == 0) option = OPTION_KEY;
+    if (strcmp(name, "--length") == 0) option = OPTION_LENGTH;
+    if (strcmp(name, "--classes") == 0) option = OPTION_CLASSES;
+    if (strcmp(name, "--force") == 0) option = OPTION_FORCE;
+    if (option == 0) return Fail(options, "unknown option: ", name);
+    if (!(rule->allowed & option)) return Fail(options, name, " does not apply to ", rule->name);
+    if (seen & option) return Fail(options, name, " given twice");
+    seen |= option;
+
+    if (option == OPTION_FORCE) {
+      if (equals) return Fail(options, "--force takes no value");
+      options->force = true;
+      continue;
+    }
+    if (equals) {
+      value = equals + 1;
+    } else if (i + 1 < argc) {
+      value = argv[++i];
+    } else {
+      return Fail(options, name, " needs a value");
+    }
+
+    bool ok = false;
+    switch (option) {
+      case OPTION_SETTINGS:
+        ok = TakeText(options, name, value, options->settingsPath, PATH_CAPACITY);
+        break;
+      case OPTION_KEY:
+        ok = TakeText(options, name, value, options->keyPath, PATH_CAPACITY);
+        break;
+      case OPTION_LENGTH:
+        ok = TakeLength(options, value);
+        break;
+      case OPTION_CLASSES:
+        ok = TakeClasses(options, value);
+        break;
+    }
+    if (!ok) return false;
+  }
+
+  if (positional < rule->minPositional) return Fail(options, rule->name, " needs a FILE");
+  if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, "init needs --key FILE");
+  return true;
+}

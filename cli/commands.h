@@ -1,0 +1,9 @@
+// The four commands. Each returns the process's exit status.
+#pragma once
+
+#include "args.h"
+
+int RunGenerate(const CliOptions& options);
+int RunNewKey(const CliOptions& options);
+int RunInit(const CliOptions& options);
+int RunShowSettings(const CliOptions& options);

@@ -1,0 +1,43 @@
+// The terminal: its encoding, arguments, typed secrets and output. Everything
+// crossing this interface is code page 932; conversion from and to the
+// terminal's encoding happens inside, and refuses what it cannot map.
+#pragma once
+
+#include <stddef.h>
+
+enum {
+  CLI_MAX_ARGUMENTS = 32,
+  CLI_ARGUMENT_CAPACITY = 1024,
+};
+
+enum ConsoleResult {
+  CONSOLE_OK,
+  CONSOLE_UNMAPPABLE,  // a character code page 932 (or the terminal) cannot hold
+  CONSOLE_TOO_LONG,    // does not fit the buffer
+  CONSOLE_END,         // no input left
+  CONSOLE_FAILED,      // the system refused a read or write
+};
+
+// Locale and terminal set-up; restores the terminal if the process is stopped
+// by a signal while echo is off.
+void ConsoleStart();
+
+// The arguments as code page 932 text, into fixed buffers; argv[0] included.
+ConsoleResult ConsoleArguments(int argc, char** argv, char (*out)[CLI_ARGUMENT_CAPACITY], int* count);
+
+// True when standard input is a terminal: prompts shown, echo turned off.
+bool ConsoleInputIsTerminal();
+
+// One line of standard input into out (code page 932, no line ending). On a
+// terminal the prompt goes to standard error first and nothing is echoed.
+ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity);
+
+// Writes code page 932 text to standard output or standard error.
+ConsoleResult ConsoleWriteOut(const char* text);
+ConsoleResult ConsoleWriteError(const char* text);
+
+// A full path for a code page 932 path, in out (260 bytes).
+bool ConsoleAbsolutePath(const char* path, char* out);
+
+// For tests and show-settings: the terminal form of code page 932 text.
+ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity);

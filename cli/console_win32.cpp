@@ -1,0 +1,229 @@
+// Windows: a console is read and written in UTF-16, so no code page stands in
+// the way; pipes and files carry the console's code pages. Every conversion
+// refuses substitution.
+#include <stdio.h>
+#include <string.h>
+#include <windows.h>
+// After windows.h.
+#include <shellapi.h>
+
+#include "console.h"
+#include "settings.h"
+#include "text.h"
+
+namespace {
+
+const UINT CP_ENGINE = 932;
+
+HANDLE g_input = INVALID_HANDLE_VALUE;
+DWORD g_savedMode = 0;
+volatile LONG g_echoOff = 0;
+
+void RestoreConsole() {
+  if (InterlockedExchange(&g_echoOff, 0)) SetConsoleMode(g_input, g_savedMode);
+}
+
+BOOL WINAPI OnControl(DWORD) {
+  RestoreConsole();
+  return FALSE;  // and let the default handler end the process
+}
+
+bool IsConsole(HANDLE handle) {
+  DWORD mode;
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
+}
+
+// The code page of bytes that come through a pipe or go to a file.
+UINT StreamCodePage(bool input) {
+  UINT cp = input ? GetConsoleCP() : GetConsoleOutputCP();
+  return cp ? cp : GetACP();
+}
+
+// UTF-16 to code page cp, refusing any character cp cannot hold exactly.
+ConsoleResult FromWide(UINT cp, const wchar_t* in, int inLength, char* out, size_t capacity) {
+  out[0] = 0;
+  if (inLength == 0) return CONSOLE_OK;
+  BOOL usedDefault = FALSE;
+  const bool utf = cp == CP_UTF8 || cp == CP_UTF7;
+  DWORD flags = utf ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  int n = WideCharToMultiByte(cp, flags, in, inLength, out, (int)capacity - 1, nullptr, utf ? nullptr : &usedDefault);
+  if (n == 0) {
+    out[0] = 0;
+    return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? CONSOLE_TOO_LONG : CONSOLE_UNMAPPABLE;
+  }
+  if (usedDefault) {
+    out[0] = 0;
+    return CONSOLE_UNMAPPABLE;
+  }
+  out[n] = 0;
+  return CONSOLE_OK;
+}
+
+// Code page cp to UTF-16; invalid sequences are refused.
+ConsoleResult ToWide(UINT cp, const char* in, int inLength, wchar_t* out, int capacity, int* length) {
+  *length = 0;
+  if (inLength == 0) return CONSOLE_OK;
+  int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, in, inLength, out, capacity);
+  if (n == 0) return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? CONSOLE_TOO_LONG : CONSOLE_UNMAPPABLE;
+  *length = n;
+  return CONSOLE_OK;
+}
+
+ConsoleResult WriteTo(DWORD which, const char* text) {
+  HANDLE handle = GetStdHandle(which);
+  static wchar_t wide[8192];
+  int length;
+  ConsoleResult r = ToWide(CP_ENGINE, text, (int)strlen(text), wide, 8192, &length);
+  if (r != CONSOLE_OK) return r;
+  if (IsConsole(handle)) {
+    DWORD written;
+    return WriteConsoleW(handle, wide, (DWORD)length, &written, nullptr) && written == (DWORD)length ? CONSOLE_OK
+                                                                                                     : CONSOLE_FAILED;
+  }
+  static char bytes[16384];
+  r = FromWide(StreamCodePage(false), wide, length, bytes, sizeof bytes);
+  if (r != CONSOLE_OK) return r;
+  DWORD size = (DWORD)strlen(bytes), written = 0;
+  return WriteFile(handle, bytes, size, &written, nullptr) && written == size ? CONSOLE_OK : CONSOLE_FAILED;
+}
+
+// One line from a console, echo off; the line in UTF-16 without its ending.
+ConsoleResult ReadConsoleLine(HANDLE input, wchar_t* line, int capacity, int* length) {
+  *length = 0;
+  DWORD mode;
+  GetConsoleMode(input, &mode);
+  g_input = input;
+  g_savedMode = mode;
+  InterlockedExchange(&g_echoOff, 1);
+  SetConsoleMode(input, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~(DWORD)ENABLE_ECHO_INPUT);
+  ConsoleResult r = CONSOLE_OK;
+  bool ended = false, tooLong = false, gotAny = false;
+  while (!ended) {
+    wchar_t chunk[256];
+    DWORD n = 0;
+    if (!ReadConsoleW(input, chunk, 256, &n, nullptr)) {
+      r = CONSOLE_FAILED;
+      break;
+    }
+    if (n == 0) break;
+    gotAny = true;
+    for (DWORD i = 0; i < n && !ended; ++i) {
+      if (chunk[i] == L'\n') {
+        ended = true;
+      } else if (*length < capacity) {
+        line[(*length)++] = chunk[i];
+      } else {
+        tooLong = true;
+      }
+    }
+    WipeMemory(chunk, sizeof chunk);
+  }
+  RestoreConsole();
+  if (r == CONSOLE_OK && !gotAny) r = CONSOLE_END;
+  if (r == CONSOLE_OK && tooLong) r = CONSOLE_TOO_LONG;
+  if (*length > 0 && line[*length - 1] == L'\r') --*length;
+  return r;
+}
+
+// One line from a pipe or file, in the console's input code page.
+ConsoleResult ReadStreamLine(HANDLE input, wchar_t* line, int capacity, int* length) {
+  static char bytes[4 * 1024];
+  size_t used = 0;
+  bool tooLong = false, gotAny = false;
+  ConsoleResult r = CONSOLE_OK;
+  while (true) {
+    char c;
+    DWORD n = 0;
+    // A pipe whose writer has gone reports a broken pipe: the end of input.
+    if (!ReadFile(input, &c, 1, &n, nullptr) || n == 0) break;
+    gotAny = true;
+    if (c == '\n') break;
+    if (used < sizeof bytes) {
+      bytes[used++] = c;
+    } else {
+      tooLong = true;
+    }
+  }
+  if (used > 0 && bytes[used - 1] == '\r') --used;
+  if (!gotAny) {
+    r = CONSOLE_END;
+  } else if (tooLong) {
+    r = CONSOLE_TOO_LONG;
+  } else {
+    r = ToWide(StreamCodePage(true), bytes, (int)used, line, capacity, length);
+  }
+  WipeMemory(bytes, sizeof bytes);
+  return r;
+}
+
+}  // namespace
+
+void ConsoleStart() { SetConsoleCtrlHandler(OnControl, TRUE); }
+
+ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], int* count) {
+  // The ANSI argv has been through a best-fit conversion already; the UTF-16
+  // command line has not.
+  *count = 0;
+  int argc = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!wide) return CONSOLE_FAILED;
+  ConsoleResult r = argc > CLI_MAX_ARGUMENTS ? CONSOLE_TOO_LONG : CONSOLE_OK;
+  for (int i = 0; r == CONSOLE_OK && i < argc; ++i) {
+    if (i == 0) {
+      CopyText(out[0], CLI_ARGUMENT_CAPACITY, "sorrel-cli");
+    } else {
+      r = FromWide(CP_ENGINE, wide[i], (int)wcslen(wide[i]), out[i], CLI_ARGUMENT_CAPACITY);
+    }
+  }
+  LocalFree(wide);
+  if (r == CONSOLE_OK) *count = argc;
+  return r;
+}
+
+bool ConsoleInputIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
+
+ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) {
+  out[0] = 0;
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  static wchar_t line[TEXT_CAPACITY * 2];
+  int length = 0;
+  ConsoleResult r;
+  if (IsConsole(input)) {
+    r = ConsoleWriteError(prompt);
+    if (r == CONSOLE_OK) r = ReadConsoleLine(input, line, TEXT_CAPACITY * 2, &length);
+    ConsoleWriteError("\n");  // the Enter key was not echoed
+  } else {
+    r = ReadStreamLine(input, line, TEXT_CAPACITY * 2, &length);
+  }
+  if (r == CONSOLE_OK) r = FromWide(CP_ENGINE, line, length, out, capacity);
+  WipeMemory(line, sizeof line);
+  if (r != CONSOLE_OK) WipeMemory(out, capacity);
+  return r;
+}
+
+ConsoleResult ConsoleWriteOut(const char* text) { return WriteTo(STD_OUTPUT_HANDLE, text); }
+
+ConsoleResult ConsoleWriteError(const char* text) { return WriteTo(STD_ERROR_HANDLE, text); }
+
+bool ConsoleAbsolutePath(const char* path, char* out) {
+  DWORD n = GetFullPathNameA(path, PATH_CAPACITY, out, nullptr);
+  if (n == 0 || n >= PATH_CAPACITY) {
+    out[0] = 0;
+    return false;
+  }
+  return true;
+}
+
+ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {
+  static wchar_t wide[8192];
+  int length;
+  ConsoleResult r = ToWide(CP_ENGINE, text, (int)strlen(text), wide, 8192, &length);
+  if (r != CONSOLE_OK) return r;
+  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (IsConsole(output)) {
+    // A console shows any UTF-16; only the 932 form is asked for.
+    CopyText(out, capacity, text);
+    return strlen(text) < capacity ? CONSOLE_OK : CONSOLE_TOO_LONG;
+  }
+  return FromWide(StreamCodePage(false), wide, length, out, capacity);
+}

@@ -1,0 +1,62 @@
+// sorrel-cli: the dialog program's derivation from a terminal or a script.
+#include <string.h>
+
+#include "args.h"
+#include "commands.h"
+#include "console.h"
+#include "messages.h"
+#include "report.h"
+#include "secrets.h"
+#include "text.h"
+
+namespace {
+
+// The arguments may hold a pass phrase; they are wiped with the other secrets.
+char g_arguments[CLI_MAX_ARGUMENTS][CLI_ARGUMENT_CAPACITY];
+CliOptions g_options;
+
+int Run(int argc, char** argv) {
+  int count = 0;
+  ConsoleResult converted = ConsoleArguments(argc, argv, g_arguments, &count);
+  if (converted == CONSOLE_TOO_LONG && argc > CLI_MAX_ARGUMENTS) {
+    Report("too many arguments");
+    return EXIT_USAGE;
+  }
+  if (converted != CONSOLE_OK) {
+    ReportConsole(converted, "command-line argument");
+    return EXIT_FAILED;
+  }
+  const char* pointers[CLI_MAX_ARGUMENTS];
+  for (int i = 0; i < count; ++i) pointers[i] = g_arguments[i];
+
+  if (!ParseArguments(count, pointers, &g_options)) {
+    Report(g_options.message);
+    ConsoleWriteError(MSG_TRY_HELP);
+    ConsoleWriteError("\n");
+    return EXIT_USAGE;
+  }
+  switch (g_options.command) {
+    case CLI_HELP:
+      return ConsoleWriteOut(HELP_TEXT) == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
+    case CLI_GENERATE:
+      return RunGenerate(g_options);
+    case CLI_NEW_KEY:
+      return RunNewKey(g_options);
+    case CLI_INIT:
+      return RunInit(g_options);
+    case CLI_SHOW_SETTINGS:
+      return RunShowSettings(g_options);
+  }
+  return EXIT_USAGE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ConsoleStart();
+  int status = Run(argc, argv);
+  WipeSecrets();
+  WipeMemory(g_arguments, sizeof g_arguments);
+  WipeMemory(&g_options, sizeof g_options);
+  return status;
+}

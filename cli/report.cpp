@@ -1,0 +1,44 @@
+#include "report.h"
+
+#include "text.h"
+
+void Report(const char* text, const char* detail) {
+  char line[2048] = "sorrel-cli: ";
+  AppendText(line, sizeof line, text);
+  if (detail) {
+    AppendText(line, sizeof line, ": ");
+    AppendText(line, sizeof line, detail);
+  }
+  AppendText(line, sizeof line, "\n");
+  if (ConsoleWriteError(line) != CONSOLE_OK) {
+    // The terminal cannot show the text; the reason in plain ASCII still helps.
+    ConsoleWriteError("sorrel-cli: failed (the message cannot be shown in this terminal's encoding)\n");
+  }
+}
+
+void ReportConsole(ConsoleResult result, const char* what) {
+  switch (result) {
+    case CONSOLE_OK:
+      break;
+    case CONSOLE_UNMAPPABLE:
+      Report("a character cannot be represented in code page 932 (or in this terminal's encoding)", what);
+      break;
+    case CONSOLE_TOO_LONG:
+      Report("too long", what);
+      break;
+    case CONSOLE_END:
+      Report("no input left", what);
+      break;
+    case CONSOLE_FAILED:
+      Report("the terminal could not be read or written", what);
+      break;
+  }
+}
+
+bool SettingsPathFor(const CliOptions& options, char* out) {
+  if (options.settingsPath[0]) {
+    CopyText(out, PATH_CAPACITY, options.settingsPath);
+    return true;
+  }
+  return GetSettingsPath(out);
+}

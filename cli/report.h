@@ -1,0 +1,20 @@
+// Failure messages on standard error, and the exit statuses.
+#pragma once
+
+#include "args.h"
+#include "console.h"
+
+enum {
+  EXIT_OK = 0,
+  EXIT_FAILED = 1,
+  EXIT_USAGE = 2,
+};
+
+// "sorrel-cli: TEXT[: DETAIL]" and a line feed; code page 932 in.
+void Report(const char* text, const char* detail = nullptr);
+
+// What went wrong reading input or writing output; what names the input.
+void ReportConsole(ConsoleResult result, const char* what);
+
+// The settings file a command uses: --settings, else setting.ini beside the executable.
+bool SettingsPathFor(const CliOptions& options, char* out);

@@ -1,0 +1,17 @@
+#include "secrets.h"
+
+#include "text.h"
+
+char g_keyPassword[TEXT_CAPACITY];
+char g_keyPasswordConfirm[TEXT_CAPACITY];
+char g_passPhrase[TEXT_CAPACITY];
+char g_password[TEXT_CAPACITY];
+unsigned char g_keyBytes[KEY_BUFFER_SIZE];
+
+void WipeSecrets() {
+  WipeMemory(g_keyPassword, sizeof g_keyPassword);
+  WipeMemory(g_keyPasswordConfirm, sizeof g_keyPasswordConfirm);
+  WipeMemory(g_passPhrase, sizeof g_passPhrase);
+  WipeMemory(g_password, sizeof g_password);
+  WipeMemory(g_keyBytes, sizeof g_keyBytes);
+}
