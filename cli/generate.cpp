@@ -75,8 +75,9 @@ int RunGenerate(const CliOptions& options) {
     Report(MSG_DERIVE_FAILED);
     return EXIT_FAILED;
   }
-  g_password[length] = '\n';
+  // The result fills up to 1023 bytes of its 1024: the line feed goes on its own.
   ConsoleResult r = ConsoleWriteOut(g_password);
+  if (r == CONSOLE_OK) r = ConsoleWriteOut("\n");
   if (r != CONSOLE_OK) {
     ReportConsole(r, "the password");
     return EXIT_FAILED;

@@ -1,0 +1,491 @@
+// sorrel-cli run as a user runs it, checked against the engine's own results.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "derive.h"
+#include "keyfile.h"
+#include "platform.h"
+#include "settings.h"
+#include "test_files.h"
+
+namespace {
+
+// Texts in both forms: what the user types (UTF-8) and what the engine takes.
+struct Text {
+  const char* utf8;
+  const char* cp932;
+};
+const Text KP_JAPANESE = {u8"秘密の鍵パスワード",
+                          "\x94\xe9\x96\xa7\x82\xcc\x8c\xae\x83\x70\x83\x58\x83\x8f\x81\x5b\x83\x68"};
+const Text KP_ASCII = {"correct horse", "correct horse"};
+const Text PP_TABLE = {u8"表計算ソフト", "\x95\x5c\x8c\x76\x8e\x5a\x83\x5c\x83\x74\x83\x67"};
+const Text PP_HALF_WIDTH = {u8"ﾊﾟｽﾜｰﾄﾞ", "\xca\xdf\xbd\xdc\xb0\xc4\xde"};
+const Text PP_CIRCLED = {u8"①②③④", "\x87\x40\x87\x41\x87\x42\x87\x43"};
+const Text PP_SITE = {u8"予約サイト", "\x97\x5c\x96\xf1\x83\x54\x83\x43\x83\x67"};
+
+// A fixed key whose passwords the engine's tests know by heart.
+const char FIXED_KEY_HEX[] =
+    "3e34324d5b5e481b52402e5d484f44585b4d4551044b4e080a1d141907061611055007011f1f0e09061a1503"
+    "0610430a0e282a3d343927263631257027213f3f2e29263a35232630632a2e4b4a5d5b584544535641145c5c"
+    "414157525e42421b1e085b08302c00";
+
+const uint32_t ALL_CLASSES = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
+
+bool Contains(const std::string& haystack, const std::string& needle) {
+  return haystack.find(needle) != std::string::npos;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  std::string dir;       // code page 932, relative, ASCII
+  std::string keyA;      // masked with KP_JAPANESE
+  std::string keyB;      // masked with KP_ASCII, in a directory named 表
+  std::string settings;  // defaults, naming keyA
+
+  void SetUp() override {
+    dir = ScratchDir("cli");
+    keyA = MakeKey(dir + "a.key", KP_JAPANESE.cp932);
+    const std::string tableDir = dir + "\x95\x5c/";  // 表
+    EXPECT_TRUE(MakeDirectory(tableDir));
+    keyB = MakeKey(tableDir + "b.key", KP_ASCII.cp932);
+    settings = MakeSettings("setting.ini", keyA, [](SettingsRecord*) {});
+  }
+
+  static std::string MakeKey(const std::string& path, const char* keyPassword) {
+    unsigned char key[KEY_BUFFER_SIZE];
+    EXPECT_EQ(CreateKey(key, keyPassword), KEY_FILE_SIZE);
+    EXPECT_TRUE(WriteKeyFile(path.c_str(), key, KEY_FILE_SIZE));
+    return path;
+  }
+
+  template <typename Change>
+  std::string MakeSettings(const std::string& name, const std::string& keyPath, Change change) {
+    SettingsRecord s;
+    SetDefaultSettings(&s, keyPath.c_str());
+    change(&s);
+    EXPECT_TRUE(SaveSettingsTo((dir + name).c_str(), s));
+    return dir + name;
+  }
+
+  // What the engine derives; "<false>" when it gives no password.
+  static std::string Expected(const std::string& settingsPath, const std::string& keyOverride, const char* keyPassword,
+                              const char* passPhrase, int32_t length, uint32_t classes) {
+    SettingsRecord s;
+    if (!LoadSettingsFrom(settingsPath.c_str(), &s)) return "<no settings>";
+    if (classes) s.optionFlags = classes;
+    if (length == 0) length = s.passwordLength;
+    unsigned char key[KEY_BUFFER_SIZE] = {};
+    int count = ReadKeyFile(keyOverride.empty() ? s.keyFilePath : keyOverride.c_str(), key);
+    char out[TEXT_CAPACITY] = {};
+    if (!DerivePassword(s, key, count, keyPassword, passPhrase, length, out)) return "<false>";
+    return std::string(out, (size_t)length);
+  }
+
+  // generate with the fixture's settings file unless args name another.
+  CliRun Generate(std::vector<std::string> args, const std::string& input) {
+    if (std::find(args.begin(), args.end(), "--settings") == args.end()) {
+      args.insert(args.begin(), {"--settings", settings});
+    }
+    args.insert(args.begin(), "generate");
+    return RunCli(args, Terminal(input));
+  }
+};
+
+}  // namespace
+
+TEST_F(Cli, PrintsWhatTheEngineDerives) {
+  const std::string longest(1023, 'q'), keyBArgument = Utf8FromCp932(keyB);
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;  // after generate --settings FILE
+    std::string input;              // typed, UTF-8
+    const char* keyPassword;        // as the engine takes them
+    const char* passPhrase;
+    int32_t length;    // 0: the record's
+    uint32_t classes;  // 0: the record's
+    bool useKeyB;
+  } cases[] = {
+      {"ascii pass phrase",
+       {"example.com"},
+       std::string(KP_JAPANESE.utf8) + "\n",
+       KP_JAPANESE.cp932,
+       "example.com",
+       0,
+       0,
+       false},
+      {"Japanese pass phrase argument",
+       {PP_TABLE.utf8},
+       std::string(KP_JAPANESE.utf8) + "\n",
+       KP_JAPANESE.cp932,
+       PP_TABLE.cp932,
+       0,
+       0,
+       false},
+      {"Japanese pass phrase piped",
+       {},
+       std::string(KP_JAPANESE.utf8) + "\n" + PP_TABLE.utf8 + "\n",
+       KP_JAPANESE.cp932,
+       PP_TABLE.cp932,
+       0,
+       0,
+       false},
+      {"half-width katakana",
+       {},
+       std::string(KP_JAPANESE.utf8) + "\n" + PP_HALF_WIDTH.utf8 + "\n",
+       KP_JAPANESE.cp932,
+       PP_HALF_WIDTH.cp932,
+       0,
+       0,
+       false},
+      {"NEC special characters",
+       {PP_CIRCLED.utf8},
+       std::string(KP_JAPANESE.utf8) + "\n",
+       KP_JAPANESE.cp932,
+       PP_CIRCLED.cp932,
+       0,
+       0,
+       false},
+      {"CR LF line ends",
+       {},
+       std::string(KP_JAPANESE.utf8) + "\r\n" + PP_SITE.utf8 + "\r\n",
+       KP_JAPANESE.cp932,
+       PP_SITE.cp932,
+       0,
+       0,
+       false},
+      {"no line end at the end",
+       {},
+       std::string(KP_JAPANESE.utf8) + "\n" + PP_SITE.utf8,
+       KP_JAPANESE.cp932,
+       PP_SITE.cp932,
+       0,
+       0,
+       false},
+      {"input after the pass phrase is left",
+       {},
+       std::string(KP_JAPANESE.utf8) + "\nabcd\nmore\n",
+       KP_JAPANESE.cp932,
+       "abcd",
+       0,
+       0,
+       false},
+      {"spaces are kept", {}, std::string(KP_JAPANESE.utf8) + "\n a b \n", KP_JAPANESE.cp932, " a b ", 0, 0, false},
+      {"wrong key password", {"example.com"}, "wrong password\n", "wrong password", "example.com", 0, 0, false},
+      {"length 1",
+       {"--length", "1", "example.com"},
+       std::string(KP_JAPANESE.utf8) + "\n",
+       KP_JAPANESE.cp932,
+       "example.com",
+       1,
+       0,
+       false},
+      {"length 1023",
+       {"--length=1023", "example.com"},
+       std::string(KP_JAPANESE.utf8) + "\n",
+       KP_JAPANESE.cp932,
+       "example.com",
+       1023,
+       0,
+       false},
+      {"longest pass phrase",
+       {},
+       std::string(KP_JAPANESE.utf8) + "\n" + longest + "\n",
+       KP_JAPANESE.cp932,
+       longest.c_str(),
+       0,
+       0,
+       false},
+      {"overridden key",
+       {"--key", keyBArgument, "example.com"},
+       "correct horse\n",
+       KP_ASCII.cp932,
+       "example.com",
+       0,
+       0,
+       true},
+      {"overridden key and length",
+       {"--key=" + keyBArgument, "--length", "40", PP_TABLE.utf8},
+       "correct horse\n",
+       KP_ASCII.cp932,
+       PP_TABLE.cp932,
+       40,
+       0,
+       true},
+      {"pass phrase after --",
+       {"--", "-dash-"},
+       std::string(KP_JAPANESE.utf8) + "\n",
+       KP_JAPANESE.cp932,
+       "-dash-",
+       0,
+       0,
+       false},
+  };
+  for (const Case& c : cases) {
+    std::string expected = Expected(settings, c.useKeyB ? keyB : "", c.keyPassword, c.passPhrase, c.length, c.classes);
+    ASSERT_NE(expected, "<false>") << c.name;
+    CliRun run = Generate(c.args, c.input);
+    EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(run.out, expected + "\n") << c.name;
+    EXPECT_EQ(run.err, "") << c.name;
+  }
+}
+
+TEST_F(Cli, EveryClassSubsetGivesTheEnginesPassword) {
+  const char* names[] = {"digits", "lower", "upper", "symbols"};
+  const uint32_t flags[] = {OPT_DIGITS, OPT_LOWER, OPT_UPPER, OPT_SYMBOLS};
+  for (int subset = 1; subset < 16; ++subset) {
+    std::string list;
+    uint32_t classes = 0;
+    for (int i = 0; i < 4; ++i) {
+      if (!(subset & (1 << i))) continue;
+      list += (list.empty() ? "" : ",") + std::string(names[i]);
+      classes |= flags[i];
+    }
+    std::string expected = Expected(settings, "", KP_JAPANESE.cp932, "example.com", 64, classes);
+    CliRun run = Generate({"--classes", list, "--length", "64", "example.com"}, std::string(KP_JAPANESE.utf8) + "\n");
+    EXPECT_EQ(run.status, 0) << list << ": " << run.err;
+    EXPECT_EQ(run.out, expected + "\n") << list;
+    // Generating changes nothing on disk.
+    SettingsRecord s;
+    ASSERT_TRUE(LoadSettingsFrom(settings.c_str(), &s));
+    EXPECT_EQ(s.optionFlags, (uint32_t)DEFAULT_OPTION_FLAGS);
+  }
+}
+
+TEST_F(Cli, GivesTheKnownPasswordOfAFixedKey) {
+  std::string bytes;
+  for (const char* p = FIXED_KEY_HEX; *p; p += 2) bytes += (char)std::stoi(std::string(p, 2), nullptr, 16);
+  ASSERT_TRUE(WriteBytes(dir + "fixed.key", bytes));
+  CliRun run = Generate({"--key", dir + "fixed.key", "example.com"}, "correct horse\n");
+  EXPECT_EQ(run.out, "#23]X59X/spjXj#X\n") << run.err;
+  run = Generate({"--key", dir + "fixed.key", "--classes", "digits", "example.com"}, "correct horse\n");
+  EXPECT_EQ(run.out, "4375709279161860\n") << run.err;
+}
+
+TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
+  std::string missingKey = MakeSettings("missing-key.ini", dir + "nothing.key", [](SettingsRecord*) {});
+  std::string length0 = MakeSettings("length0.ini", keyA, [](SettingsRecord* s) { s->passwordLength = 0; });
+  std::string negative = MakeSettings("negative.ini", keyA, [](SettingsRecord* s) { s->passwordLength = -1; });
+  std::string length1024 = MakeSettings("length1024.ini", keyA, [](SettingsRecord* s) { s->passwordLength = 1024; });
+  std::string noClass = MakeSettings("noclass.ini", keyA, [](SettingsRecord* s) { s->optionFlags = OPT_CLIPBOARD; });
+  ASSERT_TRUE(WriteBytes(dir + "short.ini", std::string(523, '\0')));
+  const std::string kp = std::string(KP_JAPANESE.utf8) + "\n";
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+    const char* message;
+  } cases[] = {
+      {"no settings file", {"--settings", dir + "none.ini", "abcd"}, kp, "settings file not read"},
+      {"short settings file", {"--settings", dir + "short.ini", "abcd"}, kp, "settings file not read"},
+      {"key file missing", {"--settings", missingKey, "abcd"}, kp, u8"キーファイルの取得に失敗しました。\n[詳細設定]"},
+      {"overriding key missing", {"--key", dir + "nothing.key", "abcd"}, kp, u8"キーファイルの取得に失敗しました"},
+      {"pass phrase argument of 3 bytes", {"abc"}, kp, u8"パスフレーズは4文字以上にしてください"},
+      {"pass phrase of 3 bytes", {}, kp + "abc\n", u8"パスフレーズは4文字以上にしてください"},
+      // 表 is three bytes in UTF-8 but two in code page 932, which is what counts.
+      {"pass phrase of 2 code page 932 bytes", {}, kp + u8"表\n", u8"パスフレーズは4文字以上にしてください"},
+      {"length 0 in the record", {"--settings", length0, "abcd"}, kp, u8"生成パスワードの長さが不正に設定されています"},
+      {"negative length", {"--settings", negative, "abcd"}, kp, u8"生成パスワードの長さが不正に設定されています"},
+      {"length 1024 in the record", {"--settings", length1024, "abcd"}, kp, u8"生成パスワードの長さが不正"},
+      {"no class in the record", {"--settings", noClass, "abcd"}, kp, u8"パスワード生成に失敗しました。不正なキー"},
+      {"key password of 7 bytes", {"abcd"}, "1234567\n", u8"キーパスワードを８文字以上入力してください"},
+      {"no key password", {"abcd"}, "", "no input left: key password"},
+      {"no pass phrase", {}, kp, "no input left: pass phrase"},
+      {"unmappable pass phrase argument", {u8"café1234"}, kp, "code page 932"},
+      {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: pass phrase"},
+      {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: key password"},
+  };
+  for (const Case& c : cases) {
+    CliRun run = Generate(c.args, c.input);
+    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_TRUE(Contains(run.err, Terminal(c.message))) << c.name << " gave: " << run.err;
+    EXPECT_EQ(run.out, "") << c.name;
+  }
+}
+
+#ifndef _WIN32
+// Under Windows a pipe carries the console's code page, which has no é to send.
+TEST_F(Cli, RefusesPipedTextCodePage932CannotHold) {
+  const char* inputs[] = {u8"café-password\nabcd\n", u8"秘密の鍵パスワード\n😀abcd\n", "\xff\xfe invalid\nabcd\n"};
+  for (const char* input : inputs) {
+    CliRun run = Generate({}, input);
+    EXPECT_EQ(run.status, 1) << input;
+    EXPECT_TRUE(Contains(run.err, "cannot be represented in code page 932")) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+}
+#endif
+
+TEST_F(Cli, UsageErrorsExitWithTwo) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{}, "no command given"},
+      {{"frobnicate"}, "unknown command"},
+      {{"generate", "--length", "0"}, u8"生成文字数が少な過ぎです"},
+      {{"generate", "--length", "1024"}, u8"生成文字数が多き過ぎです"},
+      {{"generate", "--classes", ""}, u8"パスワード生成の使用文字を設定してください"},
+      {{"generate", "--classes", "hex"}, "unknown class"},
+      {{"generate", "--bogus"}, "unknown option"},
+      {{"generate", "a", "b"}, "unexpected argument"},
+      {{"new-key"}, "needs a FILE"},
+      {{"init"}, "init needs --key"},
+      {{"show-settings", "--force"}, "does not apply"},
+  };
+  for (const Case& c : cases) {
+    CliRun run = RunCli(c.args, "");
+    EXPECT_EQ(run.status, 2) << testing::PrintToString(c.args);
+    EXPECT_TRUE(Contains(run.err, Terminal(c.message))) << run.err;
+    EXPECT_TRUE(Contains(run.err, "sorrel-cli --help")) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  CliRun help = RunCli({"--help"}, "");
+  EXPECT_EQ(help.status, 0);
+  for (const char* word : {"generate", "new-key", "init", "show-settings", "--settings", "--key", "--length",
+                           "--classes", "--force", "digits, lower, upper, symbols"}) {
+    EXPECT_TRUE(Contains(help.out, word)) << word;
+  }
+}
+
+TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
+  struct Case {
+    const char* name;
+    std::string first, second;  // typed, UTF-8
+    const char* message;        // nullptr: a key is written
+    const char* keyPassword;    // code page 932, for a written key
+  } cases[] = {
+      {"mismatch", "password1", "password2", u8"２つのキーパスワードが一致しません", nullptr},
+      {"mismatch before length", "abc", "abd", u8"２つのキーパスワードが一致しません", nullptr},
+      {"case counts", "Password1", "password1", u8"２つのキーパスワードが一致しません", nullptr},
+      {"7 bytes", "1234567", "1234567", u8"キーパスワードが短すぎます。８文字以上にしてください。", nullptr},
+      {"empty", "", "", u8"キーパスワードが短すぎます", nullptr},
+      // 秘密の: nine bytes of UTF-8, six of code page 932.
+      {"6 code page 932 bytes", u8"秘密の", u8"秘密の", u8"キーパスワードが短すぎます", nullptr},
+      {"64 bytes", std::string(64, 'k'), std::string(64, 'k'), "too long: at most 63 bytes", nullptr},
+      {"differ after 63 bytes", std::string(63, 'k') + "a", std::string(63, 'k') + "b", u8"一致しません", nullptr},
+      {"8 bytes", "12345678", "12345678", nullptr, "12345678"},
+      {"8 code page 932 bytes", u8"秘密の鍵", u8"秘密の鍵", nullptr, "\x94\xe9\x96\xa7\x82\xcc\x8c\xae"},
+      {"63 bytes", std::string(63, 'k'), std::string(63, 'k'), nullptr,
+       "kkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkkk"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir + "new.key";
+    PlatformRemoveFile(path.c_str());
+    CliRun run = RunCli({"new-key", path}, Terminal(c.first + "\n" + c.second + "\n"));
+    EXPECT_EQ(run.out, "") << c.name;
+    if (c.message) {
+      EXPECT_EQ(run.status, 1) << c.name;
+      EXPECT_TRUE(Contains(run.err, Terminal(c.message))) << c.name << " gave: " << run.err;
+      EXPECT_FALSE(Exists(path)) << c.name;
+      continue;
+    }
+    ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
+    std::string key = ReadBytes(path);
+    ASSERT_EQ(key.size(), (size_t)KEY_FILE_SIZE) << c.name;
+    MaskWithPassword((unsigned char*)&key[0], c.keyPassword, KEY_FILE_SIZE);
+    std::string pool = key.substr(0, KEY_POOL_LENGTH), alphabet = KEY_ALPHABET;
+    std::sort(pool.begin(), pool.end());
+    std::sort(alphabet.begin(), alphabet.end());
+    EXPECT_EQ(pool, alphabet) << c.name << ": the key unmasks to the key alphabet";
+
+    // And that key generates, through the CLI, what the engine derives from it.
+    CliRun generated = Generate({"--key", path, PP_TABLE.utf8}, c.first + "\n");
+    EXPECT_EQ(generated.out, Expected(settings, path, c.keyPassword, PP_TABLE.cp932, 0, 0) + "\n") << c.name;
+  }
+}
+
+TEST_F(Cli, NewKeyReplacesAKeyOnlyWhenForced) {
+  const std::string before = ReadBytes(keyA);
+  CliRun run = RunCli({"new-key", keyA}, "password1\npassword1\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "--force")) << run.err;
+  EXPECT_EQ(ReadBytes(keyA), before);
+
+  run = RunCli({"new-key", "--force", keyA}, "password1\npassword1\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(ReadBytes(keyA), before);
+  EXPECT_EQ(ReadBytes(keyA).size(), (size_t)KEY_FILE_SIZE);
+
+  run = RunCli({"new-key", dir + "no/such/dir/x.key"}, "password1\npassword1\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "could not be written")) << run.err;
+}
+
+TEST_F(Cli, InitWritesTheDefaultsAndKeepsAnExistingFile) {
+  const std::string target = dir + "init.ini";
+  CliRun run = RunCli({"init", "--key", Utf8FromCp932(keyB), "--settings", target}, "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  SettingsRecord written, expected;
+  ASSERT_TRUE(LoadSettingsFrom(target.c_str(), &written));
+  // The record names the key by its full path, as the dialog program's chooser does.
+  const std::string keyPath = written.keyFilePath;
+  EXPECT_TRUE(keyPath.size() > keyB.size() && keyPath.compare(keyPath.size() - keyB.size(), keyB.size(), keyB) == 0)
+      << keyPath;
+  EXPECT_TRUE(keyPath[0] == '/' || keyPath[1] == ':') << keyPath;
+  SetDefaultSettings(&expected, keyPath.c_str());
+  EXPECT_EQ(memcmp(&written, &expected, sizeof written), 0);
+
+  const std::string before = ReadBytes(target);
+  ASSERT_TRUE(WriteBytes(target, "not a record"));
+  run = RunCli({"init", "--key", keyA, "--settings", target}, "");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "--force")) << run.err;
+  EXPECT_EQ(ReadBytes(target), "not a record");
+
+  run = RunCli({"init", "--force", "--key", Utf8FromCp932(keyB), "--settings", target}, "");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadBytes(target), before);
+
+  run = RunCli({"init", "--key", dir + "nothing.key", "--settings", dir + "other.ini"}, "");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, Terminal(u8"キーファイルの取得に失敗しました"))) << run.err;
+  EXPECT_FALSE(Exists(dir + "other.ini"));
+}
+
+// Without --settings both programs use setting.ini beside the executable,
+// here in a directory whose name ends in a 0x5C byte.
+TEST_F(Cli, UsesTheSettingsFileBesideTheExecutable) {
+  const std::string besideCli = CliDirectory() + "setting.ini";
+  PlatformRemoveFile(besideCli.c_str());
+  CliRun run = RunCli({"init", "--key", Utf8FromCp932(keyB)}, "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(Exists(besideCli));
+  run = RunCli({"generate", PP_SITE.utf8}, "correct horse\n");
+  EXPECT_EQ(run.out, Expected(besideCli, "", KP_ASCII.cp932, PP_SITE.cp932, 0, 0) + "\n") << run.err;
+  run = RunCli({"show-settings"}, "");
+  EXPECT_TRUE(Contains(run.out, Terminal(Utf8FromCp932(besideCli)))) << run.out;
+  PlatformRemoveFile(besideCli.c_str());
+}
+
+TEST_F(Cli, ShowsTheSettingsReadably) {
+  const std::string keyPath = dir + "\x8c\xae.key";  // 鍵.key
+  std::string changed = MakeSettings("changed.ini", keyPath, [](SettingsRecord* s) {
+    s->optionFlags = OPT_DIGITS | OPT_SYMBOLS;
+    s->passwordLength = 1024;
+    strcpy(s->upperChars, "AB\x81");  // a lead byte without its second byte
+  });
+  CliRun run = RunCli({"show-settings", "--settings", changed}, "");
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const std::string& line : {
+           "key file:      " + Terminal(Utf8FromCp932(keyPath)) + "\n",
+           std::string("length:        1024  (invalid: generate needs 1 to 1023)\n"),
+           std::string("  digits   on  0123456789\n"),
+           std::string("  lower    off abcdefghijklmnopqrstuvwxyz\n"),
+           std::string("  upper    off AB\\x81\n"),
+           std::string("  symbols  on  !#$%&()*+,-.\\/:;<=>?@[]^_`{|}~\n"),
+           std::string("clipboard:     off\n"),
+       }) {
+    EXPECT_TRUE(Contains(run.out, line)) << line << " not in:\n" << run.out;
+  }
+  run = RunCli({"show-settings", "--settings", settings}, "");
+  EXPECT_TRUE(Contains(run.out, "length:        16\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "clipboard:     on\n")) << run.out;
+  run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
+  EXPECT_EQ(run.status, 1);
+}
