@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, once.
-# Usage: scripts/install-deps.sh [run|test]
+# Usage: scripts/install-deps.sh [run|test|screenshots]
 set -euo pipefail
 
 what=${1:-test}
@@ -9,6 +9,9 @@ pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev
       binutils-mingw-w64-x86-64 wine wine64 locales xvfb xauth fonts-ipafont-gothic)
 if [ "$what" = test ]; then
   pkgs+=(clang libclang-rt-14-dev)
+fi
+if [ "$what" = screenshots ]; then
+  pkgs+=(imagemagick fonts-wine)  # import for the X screenshots; Wine's own fonts for the window frames
 fi
 
 missing=()

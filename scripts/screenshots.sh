@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Renders each dialog of res/sorrel.rc under Xvfb and Wine (code page 932) into
+# docs/main.png, docs/settings.png, docs/key-password.png, docs/key-create.png.
+# The dialogs come from scripts/show_dialog.cpp, filled with sample values.
+# Usage: scripts/screenshots.sh   (SORREL_BUILD_DIR: where to build, default build/)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh" screenshots
+
+work=${SORREL_BUILD_DIR:-$root/build}/screenshots
+mkdir -p "$work"
+i686-w64-mingw32-windres -c 65001 "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
+i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Werror -O1 -I"$root/res" "$root/scripts/show_dialog.cpp" \
+  "$work/sorrel_rc.o" -o "$work/show_dialog.exe" -static
+
+# A prefix of its own with the X11 driver. MS UI Gothic, the Japanese dialog
+# font, is proportional: IPA P Gothic stands in for it.
+. "$root/scripts/wine-env.sh"
+SORREL_DISPLAY=1 sorrel_wine_prefix "$work/wineprefix"
+for face in 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+done
+# The caption buttons are drawn from Marlett.
+cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+wineserver -w
+
+cat >"$work/shoot.sh" <<'SHOOT'
+# Runs inside xvfb-run: one dialog after another on a Wine desktop, each cut out
+# by the window rectangle that the helper prints.
+set -euo pipefail
+work=$1 docs=$2
+cd "$work"
+for shot in 101:main 102:settings 103:key-password 112:key-create; do
+  id=${shot%%:*} name=${shot#*:}
+  rm -f geometry.txt
+  wine explorer /desktop=sorrel,640x400 show_dialog.exe "$id" 6 >geometry.txt &
+  for _ in $(seq 100); do
+    [ -s geometry.txt ] && break
+    sleep 0.2
+  done
+  sleep 2  # let it paint
+  import -window root -crop "$(tr -d '\r' <geometry.txt)" +repage "$docs/$name.png"
+  wait
+  echo "$docs/$name.png $(tr -d '\r' <geometry.txt)"
+done
+SHOOT
+mkdir -p "$root/docs"
+xvfb-run -a -s "-screen 0 640x400x24" bash "$work/shoot.sh" "$work" "$root/docs"
+wineserver -k 2>/dev/null || true
