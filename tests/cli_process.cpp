@@ -83,7 +83,11 @@ std::string Convert(const char* to, const char* from, const std::string& text) {
 std::string CliDirectory() {
   char dir[PATH_CAPACITY];
   GetModuleDirectory(dir);
+#ifdef _WIN32
+  return std::string(dir) + CLI_DIRECTORY_NAME + "\\";
+#else
   return std::string(dir) + CLI_DIRECTORY_NAME + "/";
+#endif
 }
 
 #ifdef _WIN32
