@@ -36,6 +36,8 @@ windows() {  # windows ARCH
 }
 
 stage "native (ASan, UBSan)" native
+fuzz() { SORREL_FUZZ_BUILD_DIR="$build/fuzz" "$root/scripts/fuzz.sh" all 20; }
+stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
 . "$root/scripts/wine-env.sh"
 sorrel_wine_prefix "$build/wineprefix"
 stage "windows 32-bit under Wine" windows i686

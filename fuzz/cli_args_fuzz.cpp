@@ -1,0 +1,96 @@
+// The command line of sorrel-cli: arguments (split at zero bytes) converted
+// from the terminal's encoding, then taken apart by ParseArguments.
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "args.h"
+#include "console.h"
+#include "fuzz_files.h"
+
+namespace {
+
+bool Terminated(const char* field, size_t width) { return memchr(field, 0, width) != nullptr; }
+
+void CheckParse(int argc, const char* const* argv) {
+  CliOptions options;
+  memset(&options, 0xEE, sizeof options);
+  const bool ok = ParseArguments(argc, argv, &options);
+  FUZZ_CHECK(Terminated(options.settingsPath, PATH_CAPACITY));
+  FUZZ_CHECK(Terminated(options.keyPath, PATH_CAPACITY));
+  FUZZ_CHECK(Terminated(options.newKeyPath, PATH_CAPACITY));
+  FUZZ_CHECK(Terminated(options.passPhrase, TEXT_CAPACITY));
+  FUZZ_CHECK(Terminated(options.message, CLI_MESSAGE_CAPACITY));
+  if (!ok) {
+    FUZZ_CHECK(options.message[0] != 0);
+    return;
+  }
+  if (options.hasLength) FUZZ_CHECK(options.length >= 1 && options.length <= CLI_MAX_LENGTH);
+  if (options.hasClasses) {
+    FUZZ_CHECK(options.classFlags != 0);
+    FUZZ_CHECK((options.classFlags & ~(uint32_t)(OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS)) == 0);
+  }
+  switch (options.command) {
+    case CLI_NEW_KEY:
+      FUZZ_CHECK(options.newKeyPath[0] != 0);
+      break;
+    case CLI_INIT:
+      FUZZ_CHECK(options.keyPath[0] != 0);
+      break;
+    case CLI_GENERATE:
+    case CLI_SHOW_SETTINGS:
+    case CLI_HELP:
+      break;
+    default:
+      FuzzFail("unknown command");
+  }
+  // A pass phrase is taken whole or refused, never cut.
+  if (options.hasPassPhrase) {
+    bool found = false;
+    for (int i = 2; i < argc; ++i) found = found || strcmp(argv[i], options.passPhrase) == 0;
+    FUZZ_CHECK(found);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::vector<std::string> args{"sorrel-cli"};
+  std::string current;
+  for (size_t i = 0; i < size && args.size() <= CLI_MAX_ARGUMENTS + 2; ++i) {
+    if (data[i] == 0) {
+      args.push_back(current);
+      current.clear();
+    } else {
+      current += (char)data[i];
+    }
+  }
+  if (!current.empty() || size == 0) args.push_back(current);
+
+  // As raw code page 932 text...
+  std::vector<const char*> raw;
+  for (const std::string& a : args) raw.push_back(a.c_str());
+  CheckParse((int)raw.size(), raw.data());
+
+  // ...and through the console layer, from UTF-8.
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  static char converted[CLI_MAX_ARGUMENTS][CLI_ARGUMENT_CAPACITY];
+  int count = -1;
+  ConsoleResult r = ConsoleArguments((int)argv.size(), argv.data(), converted, &count);
+  if (r != CONSOLE_OK) {
+    FUZZ_CHECK(count == 0);
+    return 0;
+  }
+  FUZZ_CHECK(count == (int)argv.size());
+  std::vector<const char*> cooked;
+  for (int i = 0; i < count; ++i) {
+    FUZZ_CHECK(Terminated(converted[i], CLI_ARGUMENT_CAPACITY));
+    cooked.push_back(converted[i]);
+  }
+  CheckParse(count, cooked.data());
+  return 0;
+}
