@@ -111,8 +111,7 @@ ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) 
   out[0] = 0;
   const bool terminal = ConsoleInputIsTerminal();
   if (terminal) {
-    ConsoleResult r = ConsoleWriteError(prompt);
-    if (r != CONSOLE_OK) return r;
+    // Echo goes off before the prompt shows, so nothing typed ahead is echoed.
     struct termios quiet;
     if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return CONSOLE_FAILED;
     quiet = g_savedTerminal;
@@ -122,6 +121,11 @@ ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) 
     if (tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet) != 0) {
       g_echoOff = 0;
       return CONSOLE_FAILED;
+    }
+    ConsoleResult r = ConsoleWriteError(prompt);
+    if (r != CONSOLE_OK) {
+      RestoreTerminal();
+      return r;
     }
   }
 

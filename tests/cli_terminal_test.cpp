@@ -1,0 +1,143 @@
+// sorrel-cli on a terminal (a pseudo-terminal here): prompts, no echo of a
+// secret, and the terminal as it was afterwards on every way out.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <string.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_process.h"
+#include "keyfile.h"
+#include "platform.h"
+#include "settings.h"
+#include "test_files.h"
+
+namespace {
+
+const char KEY_PASSWORD[] = "TypedSecret-1";
+
+struct PseudoTerminal {
+  int master = -1, slave = -1;
+  pid_t pid = -1;
+  std::string seen;
+
+  bool Start(const std::vector<std::string>& args) {
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return false;
+    std::string exe = Utf8FromCp932(CliDirectory() + "sorrel-cli");
+    pid = fork();
+    if (pid == 0) {
+      setsid();
+      ioctl(slave, TIOCSCTTY, 0);
+      dup2(slave, 0);
+      dup2(slave, 1);
+      dup2(slave, 2);
+      std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      setenv("LC_ALL", "ja_JP.UTF-8", 1);
+      execv(exe.c_str(), argv.data());
+      _exit(127);
+    }
+    return pid > 0;
+  }
+
+  size_t Count(const std::string& needle) const {
+    size_t n = 0;
+    for (size_t at = seen.find(needle); at != std::string::npos; at = seen.find(needle, at + 1)) ++n;
+    return n;
+  }
+
+  // Reads what the program shows until needle has appeared times times (or 10 s pass).
+  bool WaitFor(const std::string& needle, size_t times = 1) {
+    for (int waited = 0; Count(needle) < times; ++waited) {
+      if (waited > 100) return false;
+      pollfd p = {master, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buffer[512];
+      ssize_t n = read(master, buffer, sizeof buffer);
+      if (n <= 0) return false;
+      seen.append(buffer, (size_t)n);
+    }
+    return true;
+  }
+
+  bool EchoOn() {
+    termios t;
+    return tcgetattr(slave, &t) == 0 && (t.c_lflag & ECHO);
+  }
+
+  int Wait() {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    // The output left to read; the slave stays open here, so there is no end of file.
+    for (pollfd p = {master, POLLIN, 0}; poll(&p, 1, 0) > 0;) {
+      char buffer[512];
+      ssize_t n = read(master, buffer, sizeof buffer);
+      if (n <= 0) break;
+      seen.append(buffer, (size_t)n);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+  ~PseudoTerminal() {
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+  }
+};
+
+}  // namespace
+
+TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
+  const std::string dir = ScratchDir("cli-terminal");
+  unsigned char key[KEY_BUFFER_SIZE];
+  ASSERT_EQ(CreateKey(key, KEY_PASSWORD), KEY_FILE_SIZE);
+  ASSERT_TRUE(WriteKeyFile((dir + "t.key").c_str(), key, KEY_FILE_SIZE));
+  SettingsRecord s;
+  SetDefaultSettings(&s, (dir + "t.key").c_str());
+  ASSERT_TRUE(SaveSettingsTo((dir + "t.ini").c_str(), s));
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> typed;  // one line after each prompt
+    int signal;                      // sent at the last prompt instead of a line
+    int status;
+  } cases[] = {
+      {"generate", {"generate", "--settings", dir + "t.ini", "example.com"}, {KEY_PASSWORD}, 0, 0},
+      {"pass phrase asked too", {"generate", "--settings", dir + "t.ini"}, {KEY_PASSWORD, "secret-phrase"}, 0, 0},
+      {"refused key password", {"generate", "--settings", dir + "t.ini", "abcd"}, {"Short-1"}, 0, 1},
+      {"interrupted", {"generate", "--settings", dir + "t.ini", "abcd"}, {}, SIGINT, 128 + SIGINT},
+      {"terminated", {"generate", "--settings", dir + "t.ini"}, {KEY_PASSWORD}, SIGTERM, 128 + SIGTERM},
+      {"new key", {"new-key", dir + "n.key"}, {"NewSecret-22", "NewSecret-22"}, 0, 0},
+  };
+  for (const Case& c : cases) {
+    PlatformRemoveFile((dir + "n.key").c_str());
+    PseudoTerminal t;
+    ASSERT_TRUE(t.Start(c.args)) << c.name;
+    ASSERT_TRUE(t.EchoOn()) << c.name;
+    size_t prompts = c.typed.size() + (c.signal ? 1 : 0);
+    for (size_t i = 0; i < prompts; ++i) {
+      // The prompts end in a full-width colon.
+      ASSERT_TRUE(t.WaitFor(u8"：", i + 1)) << c.name << ": " << t.seen;
+      EXPECT_FALSE(t.EchoOn()) << c.name << ": echo is on at a prompt";
+      if (i < c.typed.size()) {
+        std::string line = c.typed[i] + "\n";
+        ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
+      } else {
+        kill(t.pid, c.signal);
+      }
+    }
+    EXPECT_EQ(t.Wait(), c.status) << c.name << ": " << t.seen;
+    EXPECT_TRUE(t.EchoOn()) << c.name << ": echo stays off";
+    for (const std::string& secret : c.typed) {
+      EXPECT_EQ(t.seen.find(secret), std::string::npos) << c.name << ": " << t.seen;
+    }
+  }
+}
