@@ -160,6 +160,8 @@ ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) 
     r = CONSOLE_END;
   } else if (tooLong) {
     r = CONSOLE_TOO_LONG;
+  } else if (memchr(line, 0, used)) {
+    r = CONSOLE_UNMAPPABLE;  // a zero byte would end the secret early, unseen
   } else {
     r = ToCp932(line, used, out, capacity);
   }

@@ -87,15 +87,23 @@ ConsoleResult WriteTo(DWORD which, const char* text) {
   return WriteFile(handle, bytes, size, &written, nullptr) && written == size ? CONSOLE_OK : CONSOLE_FAILED;
 }
 
-// One line from a console, echo off; the line in UTF-16 without its ending.
-ConsoleResult ReadConsoleLine(HANDLE input, wchar_t* line, int capacity, int* length) {
-  *length = 0;
+// Echo goes off before the prompt shows, so nothing typed ahead is echoed.
+bool EchoOff(HANDLE input) {
   DWORD mode;
-  GetConsoleMode(input, &mode);
+  if (!GetConsoleMode(input, &mode)) return false;
   g_input = input;
   g_savedMode = mode;
   InterlockedExchange(&g_echoOff, 1);
-  SetConsoleMode(input, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~(DWORD)ENABLE_ECHO_INPUT);
+  if (SetConsoleMode(input, (mode | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~(DWORD)ENABLE_ECHO_INPUT)) {
+    return true;
+  }
+  InterlockedExchange(&g_echoOff, 0);
+  return false;
+}
+
+// One line from a console; the line in UTF-16 without its ending.
+ConsoleResult ReadConsoleLine(HANDLE input, wchar_t* line, int capacity, int* length) {
+  *length = 0;
   ConsoleResult r = CONSOLE_OK;
   bool ended = false, tooLong = false, gotAny = false;
   while (!ended) {
@@ -118,7 +126,6 @@ ConsoleResult ReadConsoleLine(HANDLE input, wchar_t* line, int capacity, int* le
     }
     WipeMemory(chunk, sizeof chunk);
   }
-  RestoreConsole();
   if (r == CONSOLE_OK && !gotAny) r = CONSOLE_END;
   if (r == CONSOLE_OK && tooLong) r = CONSOLE_TOO_LONG;
   if (*length > 0 && line[*length - 1] == L'\r') --*length;
@@ -189,12 +196,16 @@ ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) 
   int length = 0;
   ConsoleResult r;
   if (IsConsole(input)) {
+    if (!EchoOff(input)) return CONSOLE_FAILED;
     r = ConsoleWriteError(prompt);
     if (r == CONSOLE_OK) r = ReadConsoleLine(input, line, TEXT_CAPACITY * 2, &length);
+    RestoreConsole();
     ConsoleWriteError("\n");  // the Enter key was not echoed
   } else {
     r = ReadStreamLine(input, line, TEXT_CAPACITY * 2, &length);
   }
+  // A zero byte would end the secret early, unseen.
+  if (r == CONSOLE_OK && wmemchr(line, L'\0', (size_t)length)) r = CONSOLE_UNMAPPABLE;
   if (r == CONSOLE_OK) r = FromWide(CP_ENGINE, line, length, out, capacity);
   WipeMemory(line, sizeof line);
   if (r != CONSOLE_OK) WipeMemory(out, capacity);

@@ -13,7 +13,7 @@ int RunInit(const CliOptions& options) {
   // The dialog program resolves a relative path against its own working
   // directory, which is rarely this one.
   if (!ConsoleAbsolutePath(options.keyPath, keyPath)) {
-    Report("the key file's full path does not fit in 259 bytes of code page 932", options.keyPath);
+    Report("the key file's full path cannot be held in 259 bytes of code page 932", options.keyPath);
     return EXIT_FAILED;
   }
   if (ReadKeyFile(keyPath, g_keyBytes) == 0) {

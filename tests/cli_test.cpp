@@ -309,6 +309,7 @@ TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
       {"no key password", {"abcd"}, "", "no input left: key password"},
       {"no pass phrase", {}, kp, "no input left: pass phrase"},
       {"unmappable pass phrase argument", {u8"café1234"}, kp, "code page 932"},
+      {"zero byte in a pass phrase", {}, kp + std::string("ab\0cdef\n", 8), "code page 932"},
       {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: pass phrase"},
       {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: key password"},
   };
