@@ -105,11 +105,12 @@ UiScript& UiScript::On(const std::string& caption, Action action) {
   return *this;
 }
 
-UiScript& UiScript::AnswerBox(int button, SeenWindow* seen) {
-  steps_.push_back({"message box", [button, seen] {
+UiScript& UiScript::AnswerBox(int button, SeenWindow* seen, std::function<void()> whileOpen) {
+  steps_.push_back({"message box", [button, seen, whileOpen] {
                       HWND w = ActiveTopWindow();
                       if (!w || !IsMessageBox(w)) return false;
                       if (seen) *seen = Describe(w);
+                      if (whileOpen) whileOpen();
                       Click(w, button);
                       return true;
                     }});

@@ -29,7 +29,8 @@ class UiScript {
   // Waits for an active window with this caption (code page 932 bytes), then acts on it.
   UiScript& On(const std::string& caption, Action action);
   // Waits for a message box, records it, then presses the button with this id.
-  UiScript& AnswerBox(int button, SeenWindow* seen = nullptr);
+  // whileOpen runs first, with the box still open.
+  UiScript& AnswerBox(int button, SeenWindow* seen = nullptr, std::function<void()> whileOpen = {});
   // Waits for a file chooser with this title, types the name and presses its OK button.
   UiScript& ChooseFile(const std::string& title, const std::string& name, SeenWindow* seen = nullptr);
   UiScript& CancelChooser(const std::string& title, SeenWindow* seen = nullptr);

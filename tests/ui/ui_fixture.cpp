@@ -2,6 +2,9 @@
 
 #include <string.h>
 
+#include "derive.h"
+#include "keyfile.h"
+#include "resource.h"
 #include "safe_write.h"
 #include "settings.h"
 
@@ -27,6 +30,22 @@ INT_PTR DialogTest::RunDialog(UiScript& script, int id, DLGPROC proc, HWND owner
   return result;
 }
 
+namespace {
+UINT g_postMessage;
+WPARAM g_postWParam;
+INT_PTR CALLBACK MainPostingAfterInit(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  INT_PTR result = MainDlgProc(hwnd, message, wParam, lParam);
+  if (message == WM_INITDIALOG) PostMessageA(hwnd, g_postMessage, g_postWParam, 0);
+  return result;
+}
+}  // namespace
+
+INT_PTR DialogTest::RunMainPosting(UiScript& script, UINT message, WPARAM wParam) {
+  g_postMessage = message;
+  g_postWParam = wParam;
+  return RunDialog(script, IDD_MAIN, MainPostingAfterInit);
+}
+
 std::string DialogTest::FreshDirectory(const std::string& name) {
   std::string relative = ScratchDir(name);
   char full[MAX_PATH];
@@ -48,4 +67,28 @@ void ExpectErrorBox(const SeenWindow& box, const char* text, HWND owner) {
   EXPECT_EQ(box.caption, TEXT_ERROR_CAPTION);
   EXPECT_TRUE(box.errorIcon);
   EXPECT_EQ(box.owner, owner);
+}
+
+std::string DialogTest::MakeKeyFile(const std::string& dir, const std::string& name, const char* keyPassword) {
+  unsigned char key[KEY_BUFFER_SIZE];
+  int n = CreateKey(key, keyPassword);
+  std::string path = dir + name;
+  EXPECT_TRUE(n == KEY_FILE_SIZE && WriteKeyFile(path.c_str(), key, n));
+  return path;
+}
+
+SettingsRecord DialogTest::SaveDefaultSettings(const std::string& keyPath) {
+  SettingsRecord s;
+  SetDefaultSettings(&s, keyPath.c_str());
+  EXPECT_TRUE(SaveSettings(s));
+  return s;
+}
+
+std::string DialogTest::Expected(const SettingsRecord& s, const std::string& keyPath, const char* keyPassword,
+                                 const char* passPhrase) {
+  unsigned char key[KEY_BUFFER_SIZE] = {};
+  int n = ReadKeyFile(keyPath.c_str(), key);
+  char out[1024] = {};
+  if (!DerivePassword(s, key, n, keyPassword, passPhrase, s.passwordLength, out)) return "<false>";
+  return out;
 }

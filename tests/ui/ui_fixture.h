@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app.h"
+#include "settings.h"
 #include "test_files.h"
 #include "texts.h"
 #include "ui_driver.h"
@@ -17,11 +18,21 @@ class DialogTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // Runs the main window with a message posted to it right after its
+  // initialisation, ahead of the start-up timer.
+  INT_PTR RunMainPosting(UiScript& script, UINT message, WPARAM wParam);
   // Runs a dialog of the program modally with the script driving it.
   INT_PTR RunDialog(UiScript& script, int id, DLGPROC proc, HWND owner = nullptr);
   // A fresh scratch directory's absolute path, ending in a backslash.
   std::string FreshDirectory(const std::string& name);
   std::string SettingsFilePath();
+  // A new key file masked with keyPassword.
+  std::string MakeKeyFile(const std::string& dir, const std::string& name, const char* keyPassword);
+  // setting.ini with the defaults, naming keyPath; returns the record saved.
+  SettingsRecord SaveDefaultSettings(const std::string& keyPath);
+  // What the engine derives from these inputs, or "<false>".
+  std::string Expected(const SettingsRecord& s, const std::string& keyPath, const char* keyPassword,
+                       const char* passPhrase);
 };
 
 // Asserts a message box as the user saw it: text, caption, error icon, owner.
