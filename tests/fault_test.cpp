@@ -275,8 +275,8 @@ bool InChild(void (*setup)(), bool (*fn)(const std::string&, const std::string&)
     _exit(fn(path, data) ? 1 : 0);
   }
   int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
-    ADD_FAILURE() << "child failed";
+  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) > 1) {
+    ADD_FAILURE() << "the child did not get to the write";
     return true;
   }
   return WEXITSTATUS(status) == 1;
