@@ -3,6 +3,7 @@
 // refuses substitution.
 #include <stdio.h>
 #include <string.h>
+#include <wchar.h>
 #include <windows.h>
 // After windows.h.
 #include <shellapi.h>
