@@ -505,6 +505,26 @@ TEST_F(VersionRecord, JapaneseUnicodeStrings) {
   for (const Entry& e : entries) EXPECT_EQ(Value(e.query), e.value);
 }
 
+BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR list) {
+  reinterpret_cast<std::vector<WORD>*>(list)->push_back(language);
+  return TRUE;
+}
+
+// A second copy in another language (a toolchain's default manifest, a stray
+// script) would leave the loader to pick one of them.
+TEST(AllResources, ExistInJapaneseOnly) {
+  const struct {
+    int type, id;
+  } resources[] = {
+      {5, IDD_MAIN}, {5, IDD_SETTINGS}, {5, IDD_KEY_PASSWORD}, {5, IDD_KEY_CREATE}, {14, IDI_MAIN}, {16, 1}, {24, 1}};
+  for (const auto& r : resources) {
+    std::vector<WORD> languages;
+    EnumResourceLanguagesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(r.type), MAKEINTRESOURCEA(r.id), CollectLanguage,
+                           reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(languages, std::vector<WORD>{kJapanese}) << "type " << r.type << ", id " << r.id;
+  }
+}
+
 TEST(ManifestResource, IsAnEmptyAssembly) {
   // No common controls version 6 and no execution level: the classic look.
   const std::string want =
