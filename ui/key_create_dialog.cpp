@@ -60,6 +60,10 @@ INT_PTR CALLBACK KeyCreateDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_INITDIALOG:
       CenterWindowOnDesktop(hwnd);
       SetDlgItemTextA(hwnd, IDC_STATUS, TEXT_KEY_CREATE_PROMPT);
+      // Only 63 bytes are read back: a longer entry would mask the key with a
+      // key password other than the one the user types at the next start.
+      SendDlgItemMessageA(hwnd, IDC_KEY_PASSWORD, EM_LIMITTEXT, KEY_PASSWORD_READ - 1, 0);
+      SendDlgItemMessageA(hwnd, IDC_KEY_PASSWORD_CONFIRM, EM_LIMITTEXT, KEY_PASSWORD_READ - 1, 0);
       return TRUE;
     case WM_CLOSE:
       EndDialog(hwnd, DIALOG_CANCELLED);

@@ -112,17 +112,19 @@ TEST_F(KeyCreateDialog, WritesTheKeyToANewFileAndHandsItOn) {
 
 TEST_F(KeyCreateDialog, TakesAtMost63BytesOfEachEntry) {
   std::string dir = FreshDirectory("key-create-long");
-  std::string common(63, 'k');
+  std::string common(63, 'k'), shown;
   UiScript script;
   script
       .On(kCaption,
           [&](HWND w) {
             TypeText(w, IDC_KEY_PASSWORD, common + "first tail");
             TypeText(w, IDC_KEY_PASSWORD_CONFIRM, common + "second tail");
+            shown = ItemText(w, IDC_KEY_PASSWORD);  // what the user will type again
             Click(w, IDOK);
           })
       .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "long.key");
   ASSERT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 1);
+  EXPECT_EQ(shown, common);
   EXPECT_EQ(std::string(g_pendingKeyPassword), common);
   ExpectKeyFile(dir + "long.key", common);
 }
