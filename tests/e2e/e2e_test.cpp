@@ -1,0 +1,214 @@
+// The real program, started as its own process in a folder of its own and
+// used from outside as a person would.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "app_process.h"
+#include "derive.h"
+#include "keyfile.h"
+#include "resource.h"
+#include "settings.h"
+#include "test_files.h"
+#include "texts.h"
+
+namespace {
+
+const char kMain[] = "Sorrel Ver1.0";
+const char kKeyPassword[] = "キーパスワードを入力してください";
+const char kKeyCreate[] = "キー生成";
+const char kSettings[] = "設定ダイアログ";
+
+std::string Derived(const std::string& folder, const char* keyPassword, const char* passPhrase) {
+  std::string record = ReadBytes(folder + "setting.ini");
+  if (record.size() != sizeof(SettingsRecord)) return "<no settings>";
+  SettingsRecord s;
+  memcpy(&s, record.data(), sizeof s);
+  unsigned char key[KEY_BUFFER_SIZE] = {};
+  int n = ReadKeyFile(s.keyFilePath, key);
+  char out[1024] = {};
+  if (!DerivePassword(s, key, n, keyPassword, passPhrase, s.passwordLength, out)) return "<false>";
+  return out;
+}
+
+// Dialog 103 at a returning start.
+void EnterKeyPassword(AppProcess& app, const char* keyPassword) {
+  HWND dialog = app.WaitWindow(kKeyPassword);
+  ASSERT_NE(dialog, nullptr);
+  SetText(dialog, IDC_KEY_PASSWORD, keyPassword);
+  PushButton(dialog, IDOK);
+}
+
+// Types the pass phrase, generates, and returns what the result box shows.
+std::string GenerateOnce(AppProcess& app, const char* passPhrase, std::string* clipboard) {
+  HWND main = app.WaitWindow(kMain);
+  if (!main) return "<no main window>";
+  SetText(main, IDC_PASSPHRASE, passPhrase);
+  PushButton(main, IDC_GENERATE);
+  HWND box = app.WaitMessageBox();
+  if (!box) return "<no result box>";
+  std::string shown = MessageBoxText(box);
+  if (clipboard) *clipboard = ClipboardText();
+  PushButton(box, IDOK);
+  return shown;
+}
+
+void CloseMain(AppProcess& app) {
+  HWND main = app.WaitWindow(kMain);
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// The file name field of the program's chooser with this title, once it is there.
+HWND WaitChooserName(AppProcess& app, const char* title, HWND* chooser) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10)) {
+    *chooser = app.WaitWindow(title);
+    if (!*chooser) return nullptr;
+    // The name field: a combo box (whose text setting reaches its edit), or a plain edit.
+    HWND name = GetDlgItem(*chooser, 0x047C);
+    if (!name) name = GetDlgItem(*chooser, 0x0480);
+    if (name) return name;
+  }
+  return nullptr;
+}
+
+// Types a full path into the chooser and presses its OK button.
+void Choose(AppProcess& app, const char* title, const std::string& path) {
+  HWND chooser = nullptr;
+  HWND name = WaitChooserName(app, title, &chooser);
+  ASSERT_NE(name, nullptr);
+  SendMessageA(name, WM_SETTEXT, 0, (LPARAM)path.c_str());
+  PushButton(chooser, IDOK);
+}
+
+// A first start that makes a key through dialog 112 and the save chooser.
+void FirstStart(AppProcess& app, const char* keyPassword) {
+  ASSERT_TRUE(app.Start());
+  HWND question = app.WaitMessageBox();
+  ASSERT_NE(question, nullptr);
+  ASSERT_EQ(MessageBoxText(question), TEXT_FIRST_START_QUESTION);
+  PushButton(question, IDYES);
+  HWND create = app.WaitWindow(kKeyCreate);
+  ASSERT_NE(create, nullptr);
+  SetText(create, IDC_KEY_PASSWORD, keyPassword);
+  SetText(create, IDC_KEY_PASSWORD_CONFIRM, keyPassword);
+  PushButton(create, IDOK);
+  Choose(app, TEXT_SAVE_KEY_FILE_TITLE, app.Folder() + "my");
+  ASSERT_NE(app.WaitWindow(kMain), nullptr);
+}
+
+}  // namespace
+
+TEST(EndToEnd, FirstStartThenReturningStartGenerates) {
+  AppProcess first("e2e-first");
+  FirstStart(first, "e2e-key-pass");
+  std::string clipboard;
+  std::string shown = GenerateOnce(first, "example.com", &clipboard);
+  CloseMain(first);
+  EXPECT_EQ(first.Wait(), 2u);
+  std::string settings = ReadBytes(first.Folder() + "setting.ini");
+  ASSERT_EQ(settings.size(), 524u);
+  EXPECT_EQ(std::string(settings.c_str()), first.Folder() + "my.key");
+  EXPECT_EQ(ReadBytes(first.Folder() + "my.key").size(), 103u);
+  std::string expected = Derived(first.Folder(), "e2e-key-pass", "example.com");
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(clipboard, expected);
+  EXPECT_EQ(expected.size(), 16u);
+
+  // The same folder again: a returning start asks for the key password only.
+  AppProcess again("e2e-first-again");
+  CopyFileA((first.Folder() + "setting.ini").c_str(), (again.Folder() + "setting.ini").c_str(), FALSE);
+  ASSERT_TRUE(again.Start());
+  EnterKeyPassword(again, "e2e-key-pass");
+  EXPECT_EQ(GenerateOnce(again, "example.com", nullptr), expected);
+  EXPECT_EQ(GenerateOnce(again, "\x93\xfa\x96\x7b\x8c\xea", nullptr),
+            Derived(first.Folder(), "e2e-key-pass", "\x93\xfa\x96\x7b\x8c\xea"));
+  CloseMain(again);
+  EXPECT_EQ(again.Wait(), 2u);
+  EXPECT_EQ(ReadBytes(again.Folder() + "setting.ini"), settings);
+}
+
+TEST(EndToEnd, SettingsDialogChangesTheLength) {
+  AppProcess app("e2e-settings");
+  FirstStart(app, "e2e-key-pass");
+  HWND main = app.WaitWindow(kMain);
+  ASSERT_NE(main, nullptr);
+  PushButton(main, IDC_SETTINGS);
+  HWND settings = app.WaitWindow(kSettings);
+  ASSERT_NE(settings, nullptr);
+  EXPECT_EQ(GetWindow(settings, GW_OWNER), main);
+  SetText(settings, IDC_LENGTH, "37");
+  PushButton(settings, IDC_APPLY);
+  std::string shown = GenerateOnce(app, "after settings", nullptr);
+  CloseMain(app);
+  EXPECT_EQ(app.Wait(), 2u);
+  EXPECT_EQ(shown.size(), 37u);
+  EXPECT_EQ(shown, Derived(app.Folder(), "e2e-key-pass", "after settings"));
+}
+
+TEST(EndToEnd, StartUpFailureEndsWithMinus1) {
+  AppProcess app("e2e-failure");
+  // A directory where setting.ini belongs: it can be neither read nor replaced.
+  ASSERT_TRUE(CreateDirectoryA((app.Folder() + "setting.ini").c_str(), nullptr));
+  unsigned char key[KEY_BUFFER_SIZE];
+  ASSERT_EQ(CreateKey(key, "e2e-key-pass"), 103);
+  ASSERT_TRUE(WriteKeyFile((app.Folder() + "old.key").c_str(), key, 103));
+  ASSERT_TRUE(app.Start());
+  HWND question = app.WaitMessageBox();
+  ASSERT_NE(question, nullptr);
+  PushButton(question, IDNO);
+  Choose(app, TEXT_OPEN_KEY_FILE_TITLE, app.Folder() + "old.key");
+  EnterKeyPassword(app, "e2e-key-pass");
+  HWND failure = app.WaitMessageBox();
+  ASSERT_NE(failure, nullptr);
+  EXPECT_EQ(MessageBoxText(failure), TEXT_STARTUP_FAILED);
+  EXPECT_EQ(GetWindow(failure, GW_OWNER), nullptr);
+  PushButton(failure, IDOK);
+  EXPECT_EQ(app.Wait(), 0xFFFFFFFFu);
+}
+
+TEST(EndToEnd, CommandLineKeyGivesTheSamePasswords) {
+  AppProcess app("e2e-cli");
+  std::string out;
+  DWORD status = 99;
+  ASSERT_TRUE(app.RunCli("new-key cli.key", "cli-key-pass\ncli-key-pass\n", &out, &status));
+  ASSERT_EQ(status, 0u) << out;
+  ASSERT_TRUE(app.RunCli("init --key cli.key", "", &out, &status));
+  ASSERT_EQ(status, 0u) << out;
+  ASSERT_TRUE(app.RunCli("generate example.org", "cli-key-pass\n", &out, &status));
+  ASSERT_EQ(status, 0u) << out;
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
+
+  ASSERT_TRUE(app.Start());
+  EnterKeyPassword(app, "cli-key-pass");
+  EXPECT_EQ(GenerateOnce(app, "example.org", nullptr), out);
+  CloseMain(app);
+  EXPECT_EQ(app.Wait(), 2u);
+}
+
+// Not a check: times a start and a generation, for scripts/measure.sh.
+TEST(EndToEnd, Timings) {
+  if (!getenv("SORREL_MEASURE")) GTEST_SKIP() << "set SORREL_MEASURE=1 to measure";
+  AppProcess setup("e2e-timing-setup");
+  FirstStart(setup, "timing-pass");
+  CloseMain(setup);
+  setup.Wait();
+  for (int run = 0; run < 5; ++run) {
+    AppProcess app("e2e-timing");
+    CopyFileA((setup.Folder() + "setting.ini").c_str(), (app.Folder() + "setting.ini").c_str(), FALSE);
+    ASSERT_TRUE(app.Start());
+    HWND dialog = app.WaitWindow(kKeyPassword);
+    DWORD toDialog = GetTickCount() - app.StartTick();
+    SetText(dialog, IDC_KEY_PASSWORD, "timing-pass");
+    PushButton(dialog, IDOK);
+    HWND main = app.WaitWindow(kMain);
+    SetText(main, IDC_PASSPHRASE, "measure");
+    DWORD click = GetTickCount();
+    PushButton(main, IDC_GENERATE);
+    HWND box = app.WaitMessageBox();
+    DWORD toBox = GetTickCount() - click;
+    PushButton(box, IDOK);
+    CloseMain(app);
+    app.Wait();
+    printf("timing: start to key password dialog %lu ms, generate to result box %lu ms\n", toDialog, toBox);
+  }
+}
