@@ -3,6 +3,7 @@
 #include <iconv.h>
 #include <string.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform.h"
@@ -57,8 +58,16 @@ bool PlatformSyncFile(FILE* file) { return fsync(fileno(file)) == 0; }
 
 bool PlatformReplaceFile(const char* source, const char* target) {
   char from[4096], to[4096];
-  return Convert("UTF-8", "CP932", source, from, sizeof from) && Convert("UTF-8", "CP932", target, to, sizeof to) &&
-         rename(from, to) == 0;
+  if (!Convert("UTF-8", "CP932", source, from, sizeof from) || !Convert("UTF-8", "CP932", target, to, sizeof to))
+    return false;
+  // rename() looks only at the directory: a target the user may not write, or
+  // made read-only (which root's access() ignores), stays as it is.
+  struct stat st;
+  if (stat(to, &st) == 0 && (access(to, W_OK) != 0 || !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)))) {
+    errno = EACCES;
+    return false;
+  }
+  return rename(from, to) == 0;
 }
 
 bool PlatformRemoveFile(const char* path) {

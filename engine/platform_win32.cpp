@@ -22,6 +22,12 @@ FILE* PlatformOpenFile(const char* path, const char* mode) { return fopen(path, 
 bool PlatformSyncFile(FILE* file) { return _commit(_fileno(file)) == 0; }
 
 bool PlatformReplaceFile(const char* source, const char* target) {
+  // Not every file system refuses to replace a read-only file: refuse here.
+  DWORD attributes = GetFileAttributesA(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 

@@ -4,22 +4,37 @@
 #include <string.h>
 
 #include "platform.h"
+#include "settings.h"
 #include "text.h"
 
 bool (*g_fileFaultHook)(FileStep step) = nullptr;
 
 namespace {
 
+// Longest path the platform's ANSI calls take, with its terminator.
+const size_t PATH_LIMIT = PATH_CAPACITY;
+
 bool Faulted(FileStep step) { return g_fileFaultHook && g_fileFaultHook(step); }
 
-// "<path>.<8 hex digits>.tmp": the same directory, so the rename cannot cross volumes.
+// "<path>.<8 hex digits>.tmp" in the same directory, so the rename cannot
+// cross volumes; where that would not fit a path buffer, "<dir>~<hex digits>".
 bool MakeTemporaryName(const char* path, char* out, size_t capacity) {
   unsigned char noise[4];
   if (!PlatformRandomBytes(noise, sizeof noise)) return false;
-  char suffix[16];
-  snprintf(suffix, sizeof suffix, ".%02x%02x%02x%02x.tmp", noise[0], noise[1], noise[2], noise[3]);
+  char hex[9];
+  snprintf(hex, sizeof hex, "%02x%02x%02x%02x", noise[0], noise[1], noise[2], noise[3]);
   out[0] = 0;
-  return AppendText(out, capacity, path) && AppendText(out, capacity, suffix);
+  if (strlen(path) + 13 < PATH_LIMIT) {
+    return AppendText(out, capacity, path) && AppendText(out, capacity, ".") && AppendText(out, capacity, hex) &&
+           AppendText(out, capacity, ".tmp");
+  }
+  char directory[PATH_LIMIT];
+  SplitDirectory(path, directory, sizeof directory);
+  // Hex digits that fit after the directory and '~'; fewer than 4 is too likely to collide.
+  long room = (long)PATH_LIMIT - 2 - (long)strlen(directory);
+  if (room < 4) return false;
+  if (room < 8) hex[room] = 0;
+  return AppendText(out, capacity, directory) && AppendText(out, capacity, "~") && AppendText(out, capacity, hex);
 }
 
 }  // namespace

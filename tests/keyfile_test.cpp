@@ -158,3 +158,15 @@ TEST(KeyFile, ReadsAtMost105Bytes) {
   EXPECT_EQ(ReadKeyFile((dir + "absent.key").c_str(), buffer), 0);
   EXPECT_EQ(ReadKeyFile("", buffer), 0);
 }
+
+TEST(KeyFile, WritesPathsUpTo259Bytes) {
+  std::string dir = ScratchDir("keyfile-long");
+  unsigned char key[103] = {7};
+  // A name long enough that "<path>.<hex>.tmp" would pass 259 bytes.
+  for (size_t total : {200u, 250u, 259u}) {
+    std::string path = dir + std::string(total - dir.size(), 'n');
+    ASSERT_EQ(path.size(), total);
+    EXPECT_TRUE(WriteKeyFile(path.c_str(), key, 103)) << total;
+    EXPECT_EQ(ReadBytes(path).size(), 103u) << total;
+  }
+}
