@@ -6,6 +6,11 @@
 #include "settings.h"
 #include "texts.h"
 
+#ifndef _WIN64
+// The full form, with the trailing reserved fields, as 32-bit Windows has it.
+static_assert(sizeof(OPENFILENAMEA) == 88, "OPENFILENAMEA");
+#endif
+
 void CenterWindowOnDesktop(HWND hwnd) {
   RECT desktop, window;
   GetWindowRect(GetDesktopWindow(), &desktop);
