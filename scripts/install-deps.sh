@@ -10,6 +10,9 @@ pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev
 if [ "$what" = test ]; then
   pkgs+=(clang libclang-rt-14-dev)
 fi
+if [ "$what" = run ]; then
+  pkgs+=(fonts-wine)  # the window frames and system texts on a real display
+fi
 if [ "$what" = screenshots ]; then
   pkgs+=(imagemagick fonts-wine)  # import for the X screenshots; Wine's own fonts for the window frames
 fi
