@@ -68,6 +68,23 @@ TEST_F(WindowServices, CopiesTextAsCodePage932) {
   }
 }
 
+TEST_F(WindowServices, KeepsThePasswordOutOfClipboardHistory) {
+  ASSERT_TRUE(CopyTextToClipboard(nullptr, "secret-password"));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  for (const char* name :
+       {"ExcludeClipboardContentFromMonitorProcessing", "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"}) {
+    HANDLE data = GetClipboardData(RegisterClipboardFormatA(name));
+    ASSERT_NE(data, nullptr) << name;
+    ASSERT_EQ(GlobalSize(data), sizeof(DWORD)) << name;
+    EXPECT_EQ(*(const DWORD*)GlobalLock(data), 0u) << name;
+    GlobalUnlock(data);
+  }
+  // The text itself is offered as CF_TEXT; Windows derives the other text forms from it.
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+  CloseClipboard();
+  EXPECT_EQ(ClipboardText(), "secret-password");
+}
+
 TEST_F(WindowServices, ClipboardHeldElsewhereFailsAndKeepsItsContents) {
   ASSERT_TRUE(CopyTextToClipboard(nullptr, "kept"));
   HWND other = PlainWindow(10, 10);
