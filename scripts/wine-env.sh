@@ -12,6 +12,8 @@ sorrel_wine_prefix() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  # A crash prints its backtrace and ends the process instead of waiting on a dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
   if [ -z "${SORREL_DISPLAY:-}" ]; then
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
   else

@@ -73,6 +73,7 @@ void Choose(AppProcess& app, const char* title, const std::string& path) {
   HWND chooser = nullptr;
   HWND name = WaitChooserName(app, title, &chooser);
   ASSERT_NE(name, nullptr);
+  Sleep(150);  // let the chooser's folder view settle, as a person's eye would
   SendMessageA(name, WM_SETTEXT, 0, (LPARAM)path.c_str());
   PushButton(chooser, IDOK);
 }

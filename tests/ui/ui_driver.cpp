@@ -17,6 +17,14 @@ HWND ActiveTopWindow() {
   return nullptr;
 }
 
+// A chooser fills its folder view on a worker thread; acting on it before
+// that has settled has crashed Wine's 64-bit chooser under load.
+bool Settled(DWORD* since) {
+  const DWORD SETTLE_MS = 150;
+  if (*since == 0) *since = GetTickCount() | 1;
+  return GetTickCount() - *since >= SETTLE_MS;
+}
+
 bool IsMessageBox(HWND hwnd) { return GetDlgItem(hwnd, MESSAGE_BOX_TEXT_ID) != nullptr; }
 
 HWND ChooserNameField(HWND chooser) {
@@ -118,11 +126,11 @@ UiScript& UiScript::AnswerBox(int button, SeenWindow* seen, std::function<void()
 }
 
 UiScript& UiScript::ChooseFile(const std::string& title, const std::string& name, SeenWindow* seen) {
-  steps_.push_back({"chooser \"" + title + "\"", [title, name, seen] {
+  steps_.push_back({"chooser \"" + title + "\"", [title, name, seen, since = DWORD(0)]() mutable {
                       HWND w = ActiveTopWindow();
                       if (!w || WindowText(w) != title) return false;
                       HWND field = ChooserNameField(w);
-                      if (!field) return false;
+                      if (!field || !Settled(&since)) return false;
                       if (seen) *seen = Describe(w);
                       SendMessageA(field, WM_SETTEXT, 0, (LPARAM)name.c_str());
                       Click(w, IDOK);
@@ -132,9 +140,9 @@ UiScript& UiScript::ChooseFile(const std::string& title, const std::string& name
 }
 
 UiScript& UiScript::CancelChooser(const std::string& title, SeenWindow* seen) {
-  steps_.push_back({"cancel chooser \"" + title + "\"", [title, seen] {
+  steps_.push_back({"cancel chooser \"" + title + "\"", [title, seen, since = DWORD(0)]() mutable {
                       HWND w = ActiveTopWindow();
-                      if (!w || WindowText(w) != title || !ChooserNameField(w)) return false;
+                      if (!w || WindowText(w) != title || !ChooserNameField(w) || !Settled(&since)) return false;
                       if (seen) *seen = Describe(w);
                       Click(w, IDCANCEL);
                       return true;
