@@ -11,7 +11,7 @@ cmake -S "$root" -B "$build/win-i686-release" -G Ninja -DCMAKE_BUILD_TYPE=Releas
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
 cmake --build "$build/win-i686-release" --target sorrel
 mkdir -p "$build/app"
-cp "$build/win-i686-release/ui/sorrel.exe" "$build/app/sorrel.exe"
+cp "$build/win-i686-release/bin/sorrel.exe" "$build/app/sorrel.exe"
 
 if [ -z "${DISPLAY:-}" ]; then
   cat >&2 <<MSG

@@ -43,8 +43,8 @@ sorrel_wine_prefix "$build/wineprefix"
 stage "windows 32-bit under Wine" windows i686
 stage "windows 64-bit under Wine" windows x86_64
 # sorrel-cli native and under Wine: the same passwords from the same files.
-stage "sorrel-cli native = windows 32-bit" tests/cli_same_password.sh "$build/native/cli/sorrel-cli" \
-  "$build/win-i686/cli/sorrel-cli.exe"
+stage "sorrel-cli native = windows 32-bit" tests/cli_same_password.sh "$build/native/bin/sorrel-cli" \
+  "$build/win-i686/bin/sorrel-cli.exe"
 wineserver -k 2>/dev/null || true
 
 printf '%s\n' "${stages[@]}"

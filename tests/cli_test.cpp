@@ -439,7 +439,7 @@ TEST_F(Cli, InitWritesTheDefaultsAndKeepsAnExistingFile) {
   // The record names the key by its full path, as the dialog program's chooser does.
   const std::string keyPath = written.keyFilePath;
   std::string tail = keyPath.substr(keyPath.size() > keyB.size() ? keyPath.size() - keyB.size() : 0);
-  EXPECT_EQ(WithSlashes(tail), keyB);
+  EXPECT_EQ(WithSlashes(tail), WithSlashes(keyB));
   EXPECT_TRUE(keyPath[0] == '/' || keyPath[1] == ':') << keyPath;
   SetDefaultSettings(&expected, keyPath.c_str());
   EXPECT_EQ(memcmp(&written, &expected, sizeof written), 0);

@@ -30,11 +30,17 @@ bool Exists(const std::string& path) {
   return f != nullptr;
 }
 
+// The working directory the test program started in: the file choosers move
+// the current directory to wherever a file was chosen.
+static const std::string g_startDirectory = std::filesystem::current_path().string();
+
+std::string StartDirectory() { return g_startDirectory; }
+
 std::string ScratchDir(const std::string& name) {
-  std::filesystem::path dir = std::filesystem::path("scratch") / name;
+  std::string dir = g_startDirectory + "/scratch/" + name + "/";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
-  return "scratch/" + name + "/";
+  return dir;
 }
 
 int CountTemporaries(const std::string& dir) {

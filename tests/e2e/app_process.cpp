@@ -143,14 +143,3 @@ std::string TextOf(HWND dialog, int id) {
 }
 
 std::string MessageBoxText(HWND box) { return TextOf(box, MESSAGE_BOX_TEXT_ID); }
-
-std::string ClipboardText() {
-  std::string text = "<none>";
-  if (!OpenClipboard(nullptr)) return "<closed>";
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    text = (const char*)GlobalLock(data);
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "ui_driver.h"  // ClipboardText
+
 class AppProcess {
  public:
   // Copies the programs into a fresh folder; nothing runs yet.
@@ -37,4 +39,3 @@ void SetText(HWND dialog, int id, const std::string& text);
 void PushButton(HWND dialog, int id);
 std::string TextOf(HWND dialog, int id);
 std::string MessageBoxText(HWND box);
-std::string ClipboardText();

@@ -132,14 +132,7 @@ TEST_F(KeyCreateDialog, TakesAtMost63BytesOfEachEntry) {
 TEST_F(KeyCreateDialog, CancelledSaveChooserWritesNothing) {
   std::string dir = FreshDirectory("key-create-cancel");
   UiScript script;
-  script
-      .On(kCaption,
-          [&](HWND w) {
-            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
-            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
-            Click(w, IDOK);
-          })
-      .CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
+  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, "keypass1"); }).CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
   EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);
   ExpectNothingHandedOn();
   EXPECT_EQ(CountTemporaries(dir), 0);
@@ -150,13 +143,7 @@ TEST_F(KeyCreateDialog, UnwritableKeyFileIsReportedAndNotHandedOn) {
   g_fileFaultHook = [](FileStep step) { return step == FILE_STEP_REPLACE; };
   SeenWindow box;
   UiScript script;
-  script
-      .On(kCaption,
-          [&](HWND w) {
-            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
-            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
-            Click(w, IDOK);
-          })
+  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, "keypass1"); })
       .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "fails.key")
       .AnswerBox(IDOK, &box);
   EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);

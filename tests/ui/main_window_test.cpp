@@ -11,17 +11,6 @@ const char kMain[] = "Sorrel Ver1.0";
 const char kKeyPassword[] = "キーパスワードを入力してください";
 const char kActiveKeyPassword[] = "main-key-pass";
 
-std::string ClipboardText() {
-  std::string text = "<none>";
-  if (!OpenClipboard(nullptr)) return "<closed>";
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    text = (const char*)GlobalLock(data);
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 class MainWindow : public DialogTest {
  protected:
   std::string dir_, key_;

@@ -192,9 +192,7 @@ TEST_F(SettingsDialog, NewKeyThenCancelOrConfirm) {
         .On(kKeyCreate,
             [&](HWND w) {
               keyCreateOwner = GetWindow(w, GW_OWNER);
-              TypeText(w, IDC_KEY_PASSWORD, "brand-new-pass");
-              TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "brand-new-pass");
-              Click(w, IDOK);
+              EnterNewKeyPassword(w, "brand-new-pass");
             })
         .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, key)
         .On(kSettings, [&](HWND w) {

@@ -106,9 +106,7 @@ TEST_F(Startup, FirstStartCreatesAKeyAndWritesTheSettings) {
       .On(kKeyCreate,
           [&](HWND w) {
             keyCreateOwner = GetWindow(w, GW_OWNER);
-            TypeText(w, IDC_KEY_PASSWORD, "first-key-pass");
-            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "first-key-pass");
-            Click(w, IDOK);
+            EnterNewKeyPassword(w, "first-key-pass");
           })
       .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "first.key", &chooser)
       .On(kMain, CloseMain());
@@ -161,12 +159,7 @@ TEST_F(Startup, EveryCancelOfTheFirstStartEndsWith2AndWritesNothing) {
       {"save chooser cancelled",
        [](UiScript& s) {
          s.AnswerBox(IDYES)
-             .On(kKeyCreate,
-                 [](HWND w) {
-                   TypeText(w, IDC_KEY_PASSWORD, "keypass1");
-                   TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
-                   Click(w, IDOK);
-                 })
+             .On(kKeyCreate, [](HWND w) { EnterNewKeyPassword(w, "keypass1"); })
              .CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
        }},
       {"open chooser cancelled", [](UiScript& s) { s.AnswerBox(IDNO).CancelChooser(TEXT_OPEN_KEY_FILE_TITLE); }},
@@ -191,12 +184,7 @@ TEST_F(Startup, UnwritableSettingsEndWithMinus1AndKeepTheKey) {
   SeenWindow failure;
   UiScript script;
   script.AnswerBox(IDYES)
-      .On(kKeyCreate,
-          [](HWND w) {
-            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
-            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
-            Click(w, IDOK);
-          })
+      .On(kKeyCreate, [](HWND w) { EnterNewKeyPassword(w, "keypass1"); })
       .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "kept.key")
       .AnswerBox(IDOK, &failure);
   EXPECT_EQ(RunMain(script), -1);

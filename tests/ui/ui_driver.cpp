@@ -1,5 +1,7 @@
 #include "ui_driver.h"
 
+#include "resource.h"
+
 namespace {
 
 UiScript* g_running = nullptr;
@@ -195,4 +197,21 @@ bool UiScript::Run(const std::function<void()>& body, DWORD timeoutMs) {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
   return Finished();
+}
+
+std::string ClipboardText() {
+  std::string text = "<none>";
+  if (!OpenClipboard(nullptr)) return "<closed>";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = (const char*)GlobalLock(data);
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void EnterNewKeyPassword(HWND dialog, const std::string& keyPassword) {
+  TypeText(dialog, IDC_KEY_PASSWORD, keyPassword);
+  TypeText(dialog, IDC_KEY_PASSWORD_CONFIRM, keyPassword);
+  Click(dialog, IDOK);
 }

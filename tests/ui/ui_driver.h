@@ -72,3 +72,8 @@ void PressCloseBox(HWND dialog);
 std::string ItemText(HWND dialog, int id);
 std::string WindowText(HWND hwnd);
 SeenWindow Describe(HWND hwnd);
+// The clipboard's CF_TEXT, "<none>" or "<closed>".
+std::string ClipboardText();
+
+// Types a new key password into both fields of the key creation dialog and presses 生成.
+void EnterNewKeyPassword(HWND dialog, const std::string& keyPassword);

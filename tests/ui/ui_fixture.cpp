@@ -9,6 +9,9 @@
 #include "settings.h"
 
 void DialogTest::SetUp() {
+  // A chooser leaves the current directory where its file was; a directory
+  // that is current cannot be removed.
+  SetCurrentDirectoryA(StartDirectory().c_str());
   g_hInstance = GetModuleHandleA(nullptr);
   memset(g_pendingKeyFilePath, 0, sizeof g_pendingKeyFilePath);
   memset(g_pendingKeyPassword, 0, sizeof g_pendingKeyPassword);

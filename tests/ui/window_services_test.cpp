@@ -13,17 +13,6 @@ HWND PlainWindow(int width, int height) {
   return CreateWindowExA(0, "STATIC", "probe", WS_POPUP, 5, 7, width, height, nullptr, nullptr, nullptr, nullptr);
 }
 
-std::string ClipboardText() {
-  std::string text = "<none>";
-  if (!OpenClipboard(nullptr)) return "<closed>";
-  if (HANDLE data = GetClipboardData(CF_TEXT)) {
-    text = (const char*)GlobalLock(data);
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 }  // namespace
 
 TEST_F(WindowServices, CentresOnTheDesktopTruncatingTowardZero) {
