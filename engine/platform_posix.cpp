@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "platform.h"
-#include "text.h"
 
 namespace {
 
