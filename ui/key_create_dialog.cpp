@@ -56,6 +56,7 @@ INT_PTR OnGenerate(HWND hwnd, KeyCreateWork* w) {
 }  // namespace
 
 INT_PTR CALLBACK KeyCreateDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+  if (EndDialogOnCancel(hwnd, message, wParam)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       CenterWindowOnDesktop(hwnd);
@@ -65,14 +66,8 @@ INT_PTR CALLBACK KeyCreateDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       SendDlgItemMessageA(hwnd, IDC_KEY_PASSWORD, EM_LIMITTEXT, KEY_PASSWORD_READ - 1, 0);
       SendDlgItemMessageA(hwnd, IDC_KEY_PASSWORD_CONFIRM, EM_LIMITTEXT, KEY_PASSWORD_READ - 1, 0);
       return TRUE;
-    case WM_CLOSE:
-      EndDialog(hwnd, DIALOG_CANCELLED);
-      return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case IDCANCEL:
-          EndDialog(hwnd, DIALOG_CANCELLED);
-          return TRUE;
         case IDOK: {
           KeyCreateWork work;
           memset(&work, 0, sizeof work);

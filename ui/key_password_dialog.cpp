@@ -27,18 +27,13 @@ void OnOk(HWND hwnd) {
 }  // namespace
 
 INT_PTR CALLBACK KeyPasswordDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+  if (EndDialogOnCancel(hwnd, message, wParam)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       CenterWindowOnDesktop(hwnd);
       return TRUE;
-    case WM_CLOSE:
-      EndDialog(hwnd, DIALOG_CANCELLED);
-      return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
-        case IDCANCEL:
-          EndDialog(hwnd, DIALOG_CANCELLED);
-          return TRUE;
         case IDOK:
           OnOk(hwnd);
           return TRUE;

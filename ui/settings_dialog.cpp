@@ -113,12 +113,10 @@ void OnNewKey(HWND hwnd) {
 }  // namespace
 
 INT_PTR CALLBACK SettingsDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
+  if (EndDialogOnCancel(hwnd, message, wParam)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       OnInit(hwnd);
-      return TRUE;
-    case WM_CLOSE:
-      EndDialog(hwnd, DIALOG_CANCELLED);
       return TRUE;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -135,9 +133,6 @@ INT_PTR CALLBACK SettingsDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
           return TRUE;
         case IDC_NEW_KEY:
           OnNewKey(hwnd);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(hwnd, DIALOG_CANCELLED);
           return TRUE;
       }
       return FALSE;

@@ -93,9 +93,18 @@ bool CopyTextToClipboard(HWND owner, const char* text) {
   // The blocks belong to the clipboard from here on.
   EmptyClipboard();
   SetClipboardData(CF_TEXT, blocks[0]);
-  for (int i = 0; i < PRIVACY_FORMATS; ++i) SetClipboardData(RegisterClipboardFormatA(kPrivacyFormats[i]), blocks[1 + i]);
+  for (int i = 0; i < PRIVACY_FORMATS; ++i)
+    SetClipboardData(RegisterClipboardFormatA(kPrivacyFormats[i]), blocks[1 + i]);
   CloseClipboard();
   return true;
+}
+
+bool EndDialogOnCancel(HWND dialog, UINT message, WPARAM wParam) {
+  if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
+    EndDialog(dialog, 2);  // every caller takes 2 for cancelled
+    return true;
+  }
+  return false;
 }
 
 void ShowError(HWND owner, const char* text) { MessageBoxA(owner, text, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK); }

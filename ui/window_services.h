@@ -12,5 +12,9 @@ bool ChooseSaveFile(char* path, const char* title, const char* defaultExtension,
 // Puts text on the clipboard as CF_TEXT.
 bool CopyTextToClipboard(HWND owner, const char* text);
 
+// Ends the dialog with 2 on its close box, Escape or the Cancel button;
+// true when the message was one of those.
+bool EndDialogOnCancel(HWND dialog, UINT message, WPARAM wParam);
+
 // An error box owned by owner: caption エラー, MB_ICONERROR.
 void ShowError(HWND owner, const char* text);
