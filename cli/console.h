@@ -39,5 +39,14 @@ ConsoleResult ConsoleWriteError(const char* text);
 // A full path for a code page 932 path, in out (260 bytes).
 bool ConsoleAbsolutePath(const char* path, char* out);
 
+// The settings file in the user's configuration folder, in out (260 bytes):
+// $XDG_CONFIG_HOME/sorrel/setting.ini, else $HOME/.config/sorrel/setting.ini.
+// False when neither names an absolute folder, and always on Windows, whose
+// programs keep setting.ini beside them.
+bool ConsoleUserSettingsPath(char* out);
+
+// Makes the missing folders above path, for the user alone.
+bool ConsoleMakeParentFolders(const char* path);
+
 // For tests and show-settings: the terminal form of code page 932 text.
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity);

@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -188,6 +189,38 @@ bool ConsoleAbsolutePath(const char* path, char* out) {
   char resolved[PATH_MAX];
   if (realpath(full, resolved)) CopyText(full, sizeof full, resolved);
   return Convert("CP932", "UTF-8", full, strlen(full), out, PATH_CAPACITY) == CONSOLE_OK;
+}
+
+bool ConsoleUserSettingsPath(char* out) {
+  out[0] = 0;
+  // A relative $XDG_CONFIG_HOME is to be ignored, as the base directory rules say.
+  const char* base = getenv("XDG_CONFIG_HOME");
+  const char* below = "/sorrel/setting.ini";
+  if (!base || base[0] != '/') {
+    base = getenv("HOME");
+    below = "/.config/sorrel/setting.ini";
+  }
+  if (!base || base[0] != '/') return false;
+  char native[PATH_MAX];
+  CopyText(native, sizeof native, base);
+  return AppendText(native, sizeof native, below) &&
+         Convert("CP932", "UTF-8", native, strlen(native), out, PATH_CAPACITY) == CONSOLE_OK;
+}
+
+bool ConsoleMakeParentFolders(const char* path) {
+  char native[PATH_MAX];
+  if (Convert("UTF-8", "CP932", path, strlen(path), native, sizeof native) != CONSOLE_OK) return false;
+  char* last = strrchr(native, '/');
+  if (!last || last == native) return true;
+  *last = 0;
+  for (char* p = native + 1;; ++p) {
+    if (*p != '/' && *p != 0) continue;
+    const char end = *p;
+    *p = 0;
+    if (mkdir(native, 0700) != 0 && errno != EEXIST) return false;
+    *p = end;
+    if (!end) return true;
+  }
 }
 
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {

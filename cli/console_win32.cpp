@@ -226,6 +226,13 @@ bool ConsoleAbsolutePath(const char* path, char* out) {
   return true;
 }
 
+bool ConsoleUserSettingsPath(char* out) {
+  out[0] = 0;
+  return false;
+}
+
+bool ConsoleMakeParentFolders(const char*) { return false; }
+
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {
   static wchar_t wide[8192];
   int length;

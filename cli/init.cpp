@@ -37,7 +37,9 @@ int RunInit(const CliOptions& options) {
 
   SettingsRecord record;
   SetDefaultSettings(&record, keyPath);
-  if (!SaveSettingsTo(settingsPath, record)) {
+  // The user's configuration folder may not be there yet.
+  const bool inUserConfig = g_settingsInUserConfig && !options.settingsPath[0];
+  if ((inUserConfig && !ConsoleMakeParentFolders(settingsPath)) || !SaveSettingsTo(settingsPath, record)) {
     Report(MSG_INIT_FAILED, settingsPath);
     return EXIT_FAILED;
   }

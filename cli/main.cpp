@@ -15,6 +15,16 @@ namespace {
 char g_arguments[CLI_MAX_ARGUMENTS][CLI_ARGUMENT_CAPACITY];
 CliOptions g_options;
 
+// The help, then the settings file this build uses without --settings.
+bool ShowHelp() {
+  static const CliOptions none = {};
+  char path[PATH_CAPACITY];
+  if (ConsoleWriteOut(HELP_TEXT) != CONSOLE_OK) return false;
+  if (!SettingsPathFor(none, path)) return true;
+  return ConsoleWriteOut("Default settings file: ") == CONSOLE_OK && ConsoleWriteOut(path) == CONSOLE_OK &&
+         ConsoleWriteOut("\n") == CONSOLE_OK;
+}
+
 int Run(int argc, char** argv) {
   int count = 0;
   ConsoleResult converted = ConsoleArguments(argc, argv, g_arguments, &count);
@@ -37,7 +47,7 @@ int Run(int argc, char** argv) {
   }
   switch (g_options.command) {
     case CLI_HELP:
-      return ConsoleWriteOut(HELP_TEXT) == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
+      return ShowHelp() ? EXIT_OK : EXIT_FAILED;
     case CLI_GENERATE:
       return RunGenerate(g_options);
     case CLI_NEW_KEY:
@@ -53,6 +63,9 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef SORREL_USER_CONFIG
+  g_settingsInUserConfig = true;
+#endif
   ConsoleStart();
   int status = Run(argc, argv);
   WipeSecrets();

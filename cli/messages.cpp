@@ -86,7 +86,7 @@ const char HELP_TEXT[] =
     "  show-settings           print the settings file\n"
     "\n"
     "Options:\n"
-    "  --settings FILE   settings file to use (default: setting.ini beside sorrel-cli)\n"
+    "  --settings FILE   settings file to use instead of the default one named below\n"
     "  --key FILE        generate: key file to use instead of the one the settings name\n"
     "  --length N        generate: password length, 1 to 1023\n"
     "  --classes LIST    generate: character classes, a comma-separated subset of\n"

@@ -35,10 +35,15 @@ void ReportConsole(ConsoleResult result, const char* what) {
   }
 }
 
+bool g_settingsInUserConfig = false;
+
 bool SettingsPathFor(const CliOptions& options, char* out) {
   if (options.settingsPath[0]) {
     CopyText(out, PATH_CAPACITY, options.settingsPath);
     return true;
   }
-  return GetSettingsPath(out);
+  if (!g_settingsInUserConfig) return GetSettingsPath(out);
+  if (ConsoleUserSettingsPath(out)) return true;
+  Report("neither $XDG_CONFIG_HOME nor $HOME names a folder for setting.ini in 259 bytes; give --settings FILE");
+  return false;
 }

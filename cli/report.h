@@ -16,5 +16,11 @@ void Report(const char* text, const char* detail = nullptr);
 // What went wrong reading input or writing output; what names the input.
 void ReportConsole(ConsoleResult result, const char* what);
 
-// The settings file a command uses: --settings, else setting.ini beside the executable.
+// Set in the Linux package build: the default settings file is in the user's
+// configuration folder, as the program's own folder is no place for it.
+extern bool g_settingsInUserConfig;
+
+// The settings file a command uses: --settings, else the default one: in the
+// user's configuration folder or, as for the dialog program, setting.ini
+// beside the executable.
 bool SettingsPathFor(const CliOptions& options, char* out);
