@@ -1,6 +1,7 @@
 # Fails unless EXE imports from USER32, KERNEL32, COMDLG32 and the C runtime
-# only, and, with FORMAT (pei-i386, pei-x86-64), unless it is a PE of that kind.
-# cmake -DOBJDUMP=... -DEXE=... [-DFORMAT=...] -P check_imports.cmake
+# only, or from the DLLs listed in ALLOW; and, with FORMAT (pei-i386,
+# pei-x86-64), unless it is a PE of that kind.
+# cmake -DOBJDUMP=... -DEXE=... [-DALLOW=a.dll;b.dll] [-DFORMAT=...] -P check_imports.cmake
 cmake_minimum_required(VERSION 3.20)
 # objdump translates its labels: read them in the C locale.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -19,6 +20,9 @@ if(NOT lines)
   message(FATAL_ERROR "no import table read from ${EXE}")
 endif()
 set(allowed user32.dll kernel32.dll comdlg32.dll msvcrt.dll)
+if(ALLOW)
+  set(allowed ${ALLOW})
+endif()
 foreach(line IN LISTS lines)
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)

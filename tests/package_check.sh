@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Checks the files scripts/package.sh made as a user gets them: what each zip
+# holds and what its programs are, the .deb as Debian's tools see it and its
+# sorrel-cli run from an unpacked root, and the checksums.
+# Usage: tests/package_check.sh DIST_DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dist=$(cd "${1:?usage: tests/package_check.sh DIST_DIR}" && pwd)
+version=$(sed -n 's/^project(sorrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=0
+
+check() {  # check WHAT COMMAND...: runs one check, says how it went
+  local what=$1
+  shift
+  if "$@" >"$scratch/out" 2>&1; then
+    echo "ok      $what"
+  else
+    echo "FAILED  $what"
+    sed 's/^/        /' "$scratch/out"
+    failed=$((failed + 1))
+  fi
+}
+
+checksums() { (cd "$dist" && sha256sum -c SHA256SUMS) && [ "$(wc -l <"$dist/SHA256SUMS")" -eq 3 ]; }
+check "SHA256SUMS: the three files, each as listed" checksums
+
+# --- Windows zips
+holds_exactly() {  # holds_exactly ZIP: the one folder, and in it the four files
+  local expected listed
+  expected=$(printf "sorrel-$version/%s\n" LICENSE.txt guide-ja.html sorrel-cli.exe sorrel.exe)
+  listed=$(unzip -Z1 "$1" | grep -vx "sorrel-$version/" | sort)
+  [ "$listed" = "$expected" ] || { echo "holds:"; echo "$listed"; return 1; }
+}
+
+program() {  # program EXE FORMAT MAX_BYTES DLL...: machine, size and imports
+  local exe=$1 format=$2 max=$3
+  shift 3
+  local size allow
+  size=$(stat -c %s "$exe")
+  echo "$(basename "$exe"): $size bytes"
+  [ "$size" -le "$max" ] || { echo "more than $max bytes"; return 1; }
+  allow=$(IFS=';' && echo "$*")
+  cmake -DOBJDUMP="$objdump" -DEXE="$exe" -DFORMAT="$format" -DALLOW="$allow" -P "$root/tests/check_imports.cmake"
+}
+
+# Opens on its own, anywhere: its encoding declared where a browser looks
+# (the first 1024 bytes), and every image inside it.
+guide() {
+  iconv -f UTF-8 -t UTF-8 "$1" >/dev/null || { echo "not UTF-8"; return 1; }
+  head -c 1024 "$1" | grep -qi '<meta charset="utf-8">' || { echo "no charset in the first 1024 bytes"; return 1; }
+  grep -q 'src="data:image/png;base64,' "$1" || { echo "no image inlined"; return 1; }
+  ! grep -Eo '(src|href)="[^"#:]+"' "$1"
+}
+
+licence() { sed 's/$/\r/' "$root/LICENSE" | cmp - "$1"; }
+
+for build in win32:pei-i386 win64:pei-x86-64; do
+  name=${build%%:*}
+  format=${build#*:}
+  zip=$dist/sorrel-$version-$name.zip
+  objdump=$([ "$name" = win32 ] && echo i686 || echo x86_64)-w64-mingw32-objdump
+  check "$name: the zip holds sorrel-$version/ with the four files, nothing else" holds_exactly "$zip"
+  unzip -q -d "$scratch/$name" "$zip"
+  folder=$scratch/$name/sorrel-$version
+  check "$name: sorrel.exe is $format, at most 80,000 bytes, system DLLs only" \
+    program "$folder/sorrel.exe" "$format" 80000 user32.dll kernel32.dll comdlg32.dll msvcrt.dll
+  check "$name: sorrel-cli.exe is $format, at most 120,000 bytes, system DLLs only" \
+    program "$folder/sorrel-cli.exe" "$format" 120000 kernel32.dll shell32.dll msvcrt.dll
+  check "$name: guide-ja.html stands alone" guide "$folder/guide-ja.html"
+  check "$name: LICENSE.txt is LICENSE with CR LF" licence "$folder/LICENSE.txt"
+done
+
+# --- Debian package
+deb=$dist/sorrel-cli_${version}_amd64.deb
+control() {
+  dpkg-deb --info "$deb" &&
+    [ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "$(printf 'Package: sorrel-cli\nVersion: %s\nArchitecture: amd64' "$version")" ] &&
+    dpkg-deb -f "$deb" Depends | grep -q '^libc6 '
+}
+check ".deb: dpkg-deb --info, its name, version and computed dependencies" control
+check ".deb: lintian reports no error" lintian --fail-on error "$deb"
+
+debroot=$scratch/deb
+dpkg -x "$deb" "$debroot"
+contents() {
+  local listed
+  listed=$(cd "$debroot" && find . -type f | sort)
+  [ "$listed" = "$(printf '%s\n' ./usr/bin/sorrel-cli ./usr/share/doc/sorrel-cli/changelog.gz \
+    ./usr/share/doc/sorrel-cli/copyright ./usr/share/man/man1/sorrel-cli.1.gz)" ] || { echo "$listed"; return 1; }
+}
+check ".deb: unpacks with dpkg -x: program, manual page, copyright, changelog" contents
+
+cli=$debroot/usr/bin/sorrel-cli
+check ".deb: sorrel-cli --help runs" "$cli" --help
+
+# The packaged program keeps its settings in the user's configuration folder.
+settings_folder() {
+  local home=$scratch/home
+  mkdir -p "$home"
+  printf 'key password\nkey password\n' | HOME=$home "$cli" new-key "$home/my.key" &&
+    HOME=$home "$cli" init --key "$home/my.key" &&
+    [ "$(stat -c %a "$home/.config/sorrel")" = 700 ] &&
+    [ "$(stat -c %s "$home/.config/sorrel/setting.ini")" = 524 ] &&
+    [ "$(printf 'key password\n' | HOME=$home "$cli" generate example.com | wc -c)" = 17 ] &&
+    XDG_CONFIG_HOME=$scratch/xdg HOME=$home "$cli" --help | grep -qx "Default settings file: $scratch/xdg/sorrel/setting.ini"
+}
+check ".deb: sorrel-cli uses ~/.config/sorrel/setting.ini, or \$XDG_CONFIG_HOME's" settings_folder
+
+manual() {
+  local page
+  page=$(MANWIDTH=80 man --warnings -l "$debroot/usr/share/man/man1/sorrel-cli.1.gz" 2>"$scratch/man-warnings")
+  if [ -s "$scratch/man-warnings" ]; then
+    cat "$scratch/man-warnings"
+    return 1
+  fi
+  for section in NAME SYNOPSIS DESCRIPTION COMMANDS OPTIONS "EXIT STATUS" FILES EXAMPLES; do
+    grep -qx "$section" <<<"$page" || { echo "no section $section"; return 1; }
+  done
+}
+check ".deb: man -l renders sorrel-cli(1) with its sections, no warning" manual
+
+echo "package checks: $failed failed"
+[ "$failed" -eq 0 ]
