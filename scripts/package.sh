@@ -3,7 +3,7 @@
 #   sorrel-VERSION-win32.zip, sorrel-VERSION-win64.zip   both programs, the guide, the licence
 #   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page
 #   SHA256SUMS                                            for the three
-# Each comes from its own Release build (small, stripped), without the tests.
+# Each comes from its own MinSizeRel build (small, stripped), without the tests.
 # Check the result with tests/package_check.sh build/dist.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,14 +26,14 @@ if [ -n "$(missing)" ]; then
   [ -z "$(missing)" ] || fail "not installed: $(missing | tr '\n' ' ')"
 fi
 
-package() {  # package NAME MADE FILE CMAKE_ARGS...: a Release build; CPack's MADE becomes dist/FILE
+package() {  # package NAME MADE FILE CMAKE_ARGS...: a MinSizeRel build; CPack's MADE becomes dist/FILE
   local name=$1 made=$2 file=$3
   shift 3
   local dir=$build/package-$name
   local log=$dir/package.log
   mkdir -p "$dir"
   echo "=== $file"
-  if ! { cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORREL_TESTS=OFF "$@" &&
+  if ! { cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DSORREL_TESTS=OFF "$@" &&
     cmake --build "$dir" -j "$(nproc)" &&
     rm -rf "$dir/cpack" && cpack --config "$dir/CPackConfig.cmake" -B "$dir/cpack"; } >"$log" 2>&1; then
     tail -n 40 "$log" >&2
