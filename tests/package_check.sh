@@ -66,8 +66,9 @@ for build in win32:pei-i386 win64:pei-x86-64; do
   folder=$scratch/$name/sorrel-$version
   check "$name: sorrel.exe is $format, at most 80,000 bytes, system DLLs only" \
     program "$folder/sorrel.exe" "$format" 80000 user32.dll kernel32.dll comdlg32.dll msvcrt.dll
+  # user32 as well, for the clipboard.
   check "$name: sorrel-cli.exe is $format, at most 120,000 bytes, system DLLs only" \
-    program "$folder/sorrel-cli.exe" "$format" 120000 kernel32.dll shell32.dll msvcrt.dll
+    program "$folder/sorrel-cli.exe" "$format" 120000 kernel32.dll user32.dll shell32.dll msvcrt.dll
   check "$name: guide-ja.html stands alone" guide "$folder/guide-ja.html"
   check "$name: LICENSE.txt is LICENSE with CR LF" licence "$folder/LICENSE.txt"
 done
