@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the files a user downloads, in build/dist/:
 #   sorrel-VERSION-win32.zip, sorrel-VERSION-win64.zip   both programs, the guide, the licence
-#   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page
+#   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page (this machine's architecture)
 #   SHA256SUMS                                            for the three
 # Each comes from its own MinSizeRel build (small, stripped), without the tests.
 # Check the result with tests/package_check.sh build/dist.
@@ -52,7 +52,7 @@ package win64 "sorrel-$version.zip" "sorrel-$version-win64.zip" -DCMAKE_TOOLCHAI
 
 # Linux: Debian's hardening flags, and the settings in the user's configuration folder.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-deb=sorrel-cli_${version}_amd64.deb
+deb=sorrel-cli_${version}_$(dpkg --print-architecture).deb
 package deb "$deb" "$deb" -DSORREL_USER_CONFIG=ON -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"

@@ -74,10 +74,11 @@ for build in win32:pei-i386 win64:pei-x86-64; do
 done
 
 # --- Debian package
-deb=$dist/sorrel-cli_${version}_amd64.deb
+arch=$(dpkg --print-architecture)
+deb=$dist/sorrel-cli_${version}_$arch.deb
 control() {
   dpkg-deb --info "$deb" &&
-    [ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "$(printf 'Package: sorrel-cli\nVersion: %s\nArchitecture: amd64' "$version")" ] &&
+    [ "$(dpkg-deb -f "$deb" Package Version Architecture)" = "$(printf 'Package: sorrel-cli\nVersion: %s\nArchitecture: %s' "$version" "$arch")" ] &&
     dpkg-deb -f "$deb" Depends | grep -q '^libc6 '
 }
 check ".deb: dpkg-deb --info, its name, version and computed dependencies" control
