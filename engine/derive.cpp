@@ -13,9 +13,26 @@ namespace {
 const uint32_t HASH_MODULUS = 65535;
 const uint32_t SQUARE_MODULUS = 65517;  // 3 * 21839
 const uint32_t SEED_MODULUS = 21839;
+const int BYTE_VALUES = 256;
 
 bool ClassHolds(const char* chars, unsigned char b) {
   return memchr(chars, b, BoundedLength(chars, CLASS_CAPACITY)) != nullptr;
+}
+
+void MarkClass(bool* table, uint32_t flags, uint32_t bit, const char* chars) {
+  if (!(flags & bit)) return;
+  for (int i = 0; i < CLASS_CAPACITY && chars[i]; ++i) table[(unsigned char)chars[i]] = true;
+}
+
+// The same answers as IsCharAllowed for every byte, built once per filter
+// rather than searching up to four class strings for each key byte.
+void BuildFilterTable(const SettingsRecord& s, bool* table) {
+  memset(table, 0, BYTE_VALUES * sizeof *table);
+  MarkClass(table, s.optionFlags, OPT_DIGITS, s.digitChars);
+  MarkClass(table, s.optionFlags, OPT_LOWER, s.lowerChars);
+  MarkClass(table, s.optionFlags, OPT_UPPER, s.upperChars);
+  MarkClass(table, s.optionFlags, OPT_SYMBOLS, s.symbolChars);
+  table[0] = false;
 }
 
 }  // namespace
@@ -34,10 +51,12 @@ bool UnmaskAndFilter(const char* keyPassword, unsigned char* buffer, int32_t* co
   const int32_t n = *count;
   MaskWithPassword(buffer, keyPassword, n);
 
+  bool allowed[BYTE_VALUES];
+  BuildFilterTable(*g_filterSettings, allowed);
   unsigned char candidates[KEY_BUFFER_SIZE];
   int32_t found = 0;
   for (int32_t j = 0; j < n - 1; ++j) {
-    if (IsCharAllowed(buffer[j])) candidates[found++] = buffer[j];
+    if (allowed[buffer[j]]) candidates[found++] = buffer[j];
   }
   bool ok = n - 1 > 0 && found > 0;
   if (ok) {

@@ -22,6 +22,13 @@ bool AppendText(char* destination, size_t capacity, const char* source) {
 }
 
 void WipeMemory(void* memory, size_t size) {
+#if defined(__GNUC__)
+  // A whole-width memset; the empty asm claims to read the memory, so the
+  // zeros cannot be dropped as dead stores, not even across files.
+  memset(memory, 0, size);
+  __asm__ __volatile__("" : : "r"(memory) : "memory");
+#else
   volatile unsigned char* p = (volatile unsigned char*)memory;
   while (size--) *p++ = 0;
+#endif
 }

@@ -1,17 +1,33 @@
 #!/usr/bin/env bash
-# Builds the 32-bit program and starts it under Wine, in a Japanese locale
-# (code page 932), on the user's display. setting.ini is kept beside the
-# program, in build/app/.
+# Builds the program and starts it under Wine, in a Japanese locale (code page
+# 932), on the user's display: the 32-bit release build where this machine runs
+# 32-bit Windows programs, otherwise the 64-bit build. setting.ini is kept
+# beside the program, in build/app/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" run
 
+. "$root/scripts/wine-env.sh"
+sorrel_wine_select
+arch=$SORREL_WIN_ARCH
+if [ "$arch" = i686 ]; then
+  echo "run.sh: starting the 32-bit build"
+else
+  echo "run.sh: starting the 64-bit build: $SORREL_WIN32_WHY"
+fi
+
 build=${SORREL_BUILD_DIR:-$root/build}
-cmake -S "$root" -B "$build/win-i686-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORREL_TESTS=OFF \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build/win-i686-release" --target sorrel
+cmake -S "$root" -B "$build/win-$arch-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORREL_TESTS=OFF \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" >/dev/null || {
+  echo "run.sh: configuring the $arch build failed" >&2
+  exit 1
+}
+cmake --build "$build/win-$arch-release" --target sorrel || {
+  echo "run.sh: building sorrel.exe failed" >&2
+  exit 1
+}
 mkdir -p "$build/app"
-cp "$build/win-i686-release/bin/sorrel.exe" "$build/app/sorrel.exe"
+cp "$build/win-$arch-release/bin/sorrel.exe" "$build/app/sorrel.exe"
 
 if [ -z "${DISPLAY:-}" ]; then
   cat >&2 <<MSG
@@ -22,9 +38,11 @@ MSG
   exit 1
 fi
 
-. "$root/scripts/wine-env.sh"
-SORREL_DISPLAY=1 sorrel_wine_prefix "$build/wineprefix-app"
+SORREL_DISPLAY=1 sorrel_wine_prefix "$build/wineprefix-app" || {
+  echo "run.sh: the Wine prefix could not be made" >&2
+  exit 1
+}
 cd "$build/app"
 status=0
-wine ./sorrel.exe || status=$?
+"$SORREL_WINE" ./sorrel.exe || status=$?
 echo "sorrel.exe ended with exit status $status"

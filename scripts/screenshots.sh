@@ -9,16 +9,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 work=${SORREL_BUILD_DIR:-$root/build}/screenshots
 mkdir -p "$work"
-i686-w64-mingw32-windres -c 65001 "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
-i686-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Werror -O1 -I"$root/res" "$root/scripts/show_dialog.cpp" \
+. "$root/scripts/wine-env.sh"
+sorrel_wine_select
+tools=$SORREL_WIN_ARCH-w64-mingw32
+"$tools-windres" -c 65001 "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
+"$tools-g++-posix" -std=c++17 -Wall -Wextra -Werror -O1 -I"$root/res" "$root/scripts/show_dialog.cpp" \
   "$work/sorrel_rc.o" -o "$work/show_dialog.exe" -static
 
 # A prefix of its own with the X11 driver. MS UI Gothic, the Japanese dialog
 # font, is proportional: IPA P Gothic stands in for it.
-. "$root/scripts/wine-env.sh"
 SORREL_DISPLAY=1 sorrel_wine_prefix "$work/wineprefix"
 for face in 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
+  "$SORREL_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
 done
 # The caption buttons are drawn from Marlett.
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
@@ -33,7 +35,7 @@ cd "$work"
 for shot in 101:main 102:settings 103:key-password 112:key-create; do
   id=${shot%%:*} name=${shot#*:}
   rm -f geometry.txt
-  wine explorer /desktop=sorrel,640x400 show_dialog.exe "$id" 6 >geometry.txt &
+  "$SORREL_WINE" explorer /desktop=sorrel,640x400 show_dialog.exe "$id" 6 >geometry.txt &
   for _ in $(seq 100); do
     [ -s geometry.txt ] && break
     sleep 0.2

@@ -1,22 +1,53 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: natively under the sanitizers, then
-# the Windows builds (32-bit and 64-bit) under Wine, headless, code page 932.
+# Builds everything and runs every test: natively under the sanitizers, the fuzz
+# targets, then the Windows builds under Wine, headless, code page 932.
+#
+# Where this machine cannot run 32-bit Windows programs (a kernel without 32-bit
+# support, or no Wine 32-bit part), every Windows test runs on the 64-bit build
+# and the 32-bit release build is built and checked without running it.
+# Always ends with a summary: each stage ok, FAILED or skipped with its reason.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/install-deps.sh" test
-
 build=${SORREL_BUILD_DIR:-$root/build}
 mkdir -p "$build"
-failed=0
+
 stages=()
+failed=0
+skipped=0
 
 stage() {  # stage NAME COMMAND...
-  local name=$1
+  local name=$1 start=$SECONDS
   shift
   echo "=== $name"
-  if "$@"; then stages+=("$name: ok"); else stages+=("$name: FAILED"); failed=$((failed + 1)); fi
+  if "$@"; then
+    stages+=("$name: ok ($((SECONDS - start)) s)")
+  else
+    stages+=("$name: FAILED")
+    failed=$((failed + 1))
+  fi
 }
+
+skip() {  # skip NAME REASON
+  echo "=== $1: skipped: $2"
+  stages+=("$1: skipped: $2")
+  skipped=$((skipped + 1))
+}
+
+finish() {
+  local status=$?
+  wineserver -k 2>/dev/null || true
+  echo
+  printf '%s\n' "${stages[@]}"
+  # An exit that no stage accounted for is a failure too.
+  if [ "$status" -ne 0 ] && [ "$failed" -eq 0 ]; then
+    echo "test.sh: stopped with status $status outside any stage"
+    failed=1
+  fi
+  echo "stages: $((${#stages[@]} - failed - skipped)) passed, $failed failed, $skipped skipped"
+  [ "$failed" -eq 0 ] || exit 1
+}
+trap finish EXIT
 
 configure() {  # configure DIR ARGS...
   local dir=$1
@@ -30,23 +61,57 @@ native() {
     ctest --test-dir "$build/native" --output-on-failure
 }
 
-windows() {  # windows ARCH
-  configure "$build/win-$1" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$1.cmake" &&
-    ctest --test-dir "$build/win-$1" --output-on-failure
+fuzz() { SORREL_FUZZ_BUILD_DIR="$build/fuzz" "$root/scripts/fuzz.sh" all 20; }
+
+windows_build() {  # windows_build ARCH
+  configure "$build/win-$1" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$1.cmake" -DSORREL_WINE="$SORREL_WINE"
 }
 
-stage "native (ASan, UBSan)" native
-fuzz() { SORREL_FUZZ_BUILD_DIR="$build/fuzz" "$root/scripts/fuzz.sh" all 20; }
-stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
-. "$root/scripts/wine-env.sh"
-sorrel_wine_prefix "$build/wineprefix"
-stage "windows 32-bit under Wine" windows i686
-stage "windows 64-bit under Wine" windows x86_64
-# sorrel-cli native and under Wine: the same passwords from the same files.
-stage "sorrel-cli native = windows 32-bit" tests/cli_same_password.sh "$build/native/bin/sorrel-cli" \
-  "$build/win-i686/bin/sorrel-cli.exe"
-wineserver -k 2>/dev/null || true
+windows() {  # windows ARCH: every test under Wine
+  windows_build "$1" && ctest --test-dir "$build/win-$1" --output-on-failure
+}
 
-printf '%s\n' "${stages[@]}"
-echo "stages: $(( ${#stages[@]} - failed )) passed, $failed failed"
-[ "$failed" -eq 0 ]
+windows_static() {  # windows_static ARCH: built, and checked without running it
+  windows_build "$1" && ctest --test-dir "$build/win-$1" --output-on-failure -L static
+}
+
+wine_prefix() { sorrel_wine_prefix "$build/wineprefix"; }
+
+note="$build/deps-note"
+rm -f "$note"
+stage "set-up (Debian packages, ja_JP.UTF-8 locale)" env SORREL_DEPS_NOTE="$note" "$root/scripts/install-deps.sh" test
+if [ "$failed" -gt 0 ]; then
+  skip "everything else" "the set-up failed (its message is above)"
+  exit 1
+fi
+
+stage "native (ASan, UBSan)" native
+stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
+
+. "$root/scripts/wine-env.sh"
+sorrel_wine_select
+if [ -n "$SORREL_WIN32_WHY" ] && [ -s "$note" ]; then
+  SORREL_WIN32_WHY="$SORREL_WIN32_WHY: $(cat "$note")"
+fi
+stage "Wine prefix (headless, code page 932, $SORREL_WINE)" wine_prefix
+case "${stages[-1]}" in *": ok"*) prefix_ok=1 ;; *) prefix_ok=0 ;; esac
+
+if [ -z "$SORREL_WIN32_WHY" ]; then
+  if [ "$prefix_ok" -eq 1 ]; then
+    stage "windows 32-bit under Wine" windows i686
+  else
+    skip "windows 32-bit under Wine" "no Wine prefix"
+  fi
+else
+  stage "windows 32-bit release build, built and checked without running it" windows_static i686
+  skip "windows 32-bit under Wine" "$SORREL_WIN32_WHY; the 32-bit build was built and checked without running it"
+fi
+if [ "$prefix_ok" -eq 1 ]; then
+  stage "windows 64-bit under Wine" windows x86_64
+  # sorrel-cli native and under Wine: the same passwords from the same files.
+  stage "sorrel-cli native = windows $SORREL_WIN_ARCH" tests/cli_same_password.sh "$build/native/bin/sorrel-cli" \
+    "$build/win-$SORREL_WIN_ARCH/bin/sorrel-cli.exe"
+else
+  skip "windows 64-bit under Wine" "no Wine prefix"
+  skip "sorrel-cli native = windows" "no Wine prefix"
+fi

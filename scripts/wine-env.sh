@@ -1,23 +1,73 @@
 # Sourced by the scripts that run Windows programs under Wine.
-# Makes one Wine prefix for this run, headless (null graphics driver), code page 932.
-# Usage: . scripts/wine-env.sh DIR   (DIR: where the prefix lives)
+#
+# sorrel_wine_select: decides how Windows programs run here, and exports
+#   SORREL_WINE        the Wine loader to call (never one this kernel cannot run)
+#   SORREL_WIN_ARCH    i686 where 32-bit Windows programs run, else x86_64
+#   SORREL_WIN32_WHY   why 32-bit Windows programs do not run, else empty
+# sorrel_wine_prefix DIR: makes one Wine prefix in DIR for this run, headless
+#   (null graphics driver; SORREL_DISPLAY=1 keeps the real display), code page
+#   932. Returns non-zero, with a message, when a step fails.
+sorrel_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+sorrel_wine_select() {
+  SORREL_WIN32_WHY=""
+  if ! "$sorrel_scripts/probe-32bit.sh"; then
+    SORREL_WIN32_WHY="this kernel does not run 32-bit programs"
+  elif [ ! -x /usr/lib/wine/wine ]; then
+    SORREL_WIN32_WHY="Wine's 32-bit part (wine32:i386) is not installed"
+  fi
+  if [ -z "$SORREL_WIN32_WHY" ]; then
+    SORREL_WINE=wine
+    SORREL_WIN_ARCH=i686
+  else
+    # Debian's wine wrapper takes the 32-bit loader whenever wine32 is
+    # installed, even where the kernel cannot start it: call the 64-bit one.
+    SORREL_WINE=/usr/lib/wine/wine64
+    SORREL_WIN_ARCH=x86_64
+    export WINELOADER=$SORREL_WINE
+  fi
+  export SORREL_WINE SORREL_WIN_ARCH SORREL_WIN32_WHY
+}
+
+# sorrel_wine_run WHAT COMMAND...: runs a set-up command, and on failure says
+# WHAT failed with the command's last lines of output.
+sorrel_wine_run() {
+  local what=$1 log
+  shift
+  log=$(mktemp)
+  if "$@" >"$log" 2>&1; then
+    rm -f "$log"
+    return 0
+  fi
+  echo "wine-env: $what failed ($*):" >&2
+  tail -n 5 "$log" | sed 's/^/  /' >&2
+  rm -f "$log"
+  return 1
+}
+
 sorrel_wine_prefix() {
+  [ -n "${SORREL_WINE:-}" ] || sorrel_wine_select
   export WINEPREFIX="$1"
   export WINEARCH=win64
   export WINEDEBUG=-all
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    mkdir -p "$WINEPREFIX" || {
+      echo "wine-env: cannot make the folder $WINEPREFIX" >&2
+      return 1
+    }
+    sorrel_wine_run "making the Wine prefix" "$SORREL_WINE" wineboot.exe -i || return 1
+    sorrel_wine_run "waiting for the Wine server" wineserver -w || return 1
   fi
   # A crash prints its backtrace and ends the process instead of waiting on a dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  sorrel_wine_run "switching off Wine's crash dialog" \
+    "$SORREL_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f || return 1
   if [ -z "${SORREL_DISPLAY:-}" ]; then
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+    sorrel_wine_run "choosing Wine's null graphics driver" \
+      "$SORREL_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f || return 1
   else
-    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+    "$SORREL_WINE" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
   fi
-  wineserver -w
+  sorrel_wine_run "waiting for the Wine server" wineserver -w
 }

@@ -1,9 +1,18 @@
-# Fails unless EXE imports from USER32, KERNEL32, COMDLG32 and the C runtime only.
-# cmake -DOBJDUMP=... -DEXE=... -P check_imports.cmake
+# Fails unless EXE imports from USER32, KERNEL32, COMDLG32 and the C runtime
+# only, and, with FORMAT (pei-i386, pei-x86-64), unless it is a PE of that kind.
+# cmake -DOBJDUMP=... -DEXE=... [-DFORMAT=...] -P check_imports.cmake
 cmake_minimum_required(VERSION 3.20)
-execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+# objdump translates its labels: read them in the C locale.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "objdump failed on ${EXE}")
+endif()
+if(FORMAT)
+  if(NOT dump MATCHES "file format ${FORMAT}[\r\n]")
+    string(REGEX MATCH "file format [^\r\n]+" found "${dump}")
+    message(FATAL_ERROR "${EXE} is not ${FORMAT}: ${found}")
+  endif()
+  message(STATUS "file format ${FORMAT}")
 endif()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
 if(NOT lines)

@@ -19,7 +19,7 @@ failed=0
 # Typed input goes through a pipe in the terminal's encoding: UTF-8 here, the
 # console code page (932) for the Windows program.
 run_native() { printf '%s' "$1" | "$native" "${@:2}"; }
-run_windows() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | wine "$windows" "${@:2}" | iconv -f CP932 -t UTF-8; }
+run_windows() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" "${@:2}" | iconv -f CP932 -t UTF-8; }
 
 same() {  # same NAME INPUT ARGS...
   local name=$1 input=$2 a b
@@ -31,7 +31,7 @@ same() {  # same NAME INPUT ARGS...
 
 run_native "$kp"$'\n'"$kp"$'\n' new-key 表/鍵.key
 "$native" init --key 表/鍵.key --settings setting.ini
-printf '%s\n%s\n' 'correct horse' 'correct horse' | iconv -f UTF-8 -t CP932 | wine "$windows" new-key win.key
+printf '%s\n%s\n' 'correct horse' 'correct horse' | iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key win.key
 
 same "Japanese pass phrase argument" "$kp"$'\n' generate --settings setting.ini 表計算ソフト
 same "Japanese pass phrase piped" "$kp"$'\n予約サイト\n' generate --settings setting.ini

@@ -8,6 +8,7 @@
 
 #include "keyfile.h"
 #include "settings.h"
+#include "text.h"
 
 namespace {
 
@@ -199,6 +200,39 @@ TEST(Derive, ClassStringsAreReadWithinTheirFields) {
   std::vector<unsigned char> key(103, 'Y');
   key[3] = 'Z';
   EXPECT_EQ(Derive(s, key, "", "abcd", 2), "ZZ");
+}
+
+TEST(Derive, FilterAgreesWithIsCharAllowedOnEveryByte) {
+  // Every byte value 1..255 once, so high (code page 932) bytes, disabled
+  // classes and unterminated fields all meet the filter.
+  struct Case {
+    uint32_t flags;
+    const char* digits;
+    const char* symbols;
+    const char* expected;
+  } cases[] = {
+      {OPT_DIGITS | OPT_SYMBOLS, "9\x82\xa0", "\xff!", "!9\x82\xa0\xff"},
+      {OPT_DIGITS, "9\x82\xa0", "\xff!", "9\x82\xa0"},
+      {OPT_SYMBOLS, "", nullptr, "\x80"},
+  };
+  for (const Case& c : cases) {
+    SettingsRecord s = Classes(c.flags);
+    CopyText(s.digitChars, sizeof s.digitChars, c.digits);
+    if (c.symbols)
+      CopyText(s.symbolChars, sizeof s.symbolChars, c.symbols);
+    else
+      memset(s.symbolChars, 0x80, sizeof s.symbolChars);  // no terminator
+    g_filterSettings = &s;
+    unsigned char work[256] = {};
+    for (int b = 1; b < 256; ++b) work[b - 1] = (unsigned char)b;
+    int32_t count = 256;
+    ASSERT_TRUE(UnmaskAndFilter("", work, &count));
+    std::string expected;
+    for (int b = 1; b < 256; ++b)
+      if (IsCharAllowed((unsigned char)b)) expected += (char)b;
+    EXPECT_EQ(expected, c.expected);
+    EXPECT_EQ(std::string((char*)work, (size_t)count - 1), expected);
+  }
 }
 
 TEST(Derive, DoesNotDependOnEarlierCalls) {

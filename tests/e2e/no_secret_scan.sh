@@ -13,7 +13,7 @@ phrases=('no-secret-phrase-one' 'second.example.net' '二つ目のパスフレ�
 
 secrets=("$key_password" "${phrases[@]}")
 for phrase in "${phrases[@]}"; do
-  password=$(printf '%s\n' "$key_password" | (cd "$folder" && wine ./sorrel-cli.exe generate "$phrase" 2>/dev/null) | tr -d '\r\n')
+  password=$(printf '%s\n' "$key_password" | (cd "$folder" && "${SORREL_WINE:-wine}" ./sorrel-cli.exe generate "$phrase" 2>/dev/null) | tr -d '\r\n')
   [ ${#password} -eq 16 ] || { echo "could not derive the password for '$phrase'"; exit 1; }
   secrets+=("$password")
 done
