@@ -51,8 +51,9 @@ void ReportLine(BackupStatus status, const BackupReader& reader, int inputLine) 
     default:
       return;
   }
-  // A byte that is not ASCII would not show as itself.
-  if (status == BACKUP_BAD_SYMBOL && (unsigned char)reader.badCharacter >= 0x80) {
+  // A control character or a byte that is not ASCII would not show as itself.
+  const unsigned char bad = (unsigned char)reader.badCharacter;
+  if (status == BACKUP_BAD_SYMBOL && (bad < 0x20 || bad >= 0x7F)) {
     snprintf(text, sizeof text, "%s: a character that is not one of the backup's", where);
   }
   Report(text);
