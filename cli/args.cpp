@@ -14,6 +14,11 @@ enum Option {
   OPTION_LENGTH = 4,
   OPTION_CLASSES = 8,
   OPTION_FORCE = 16,
+  OPTION_NO_VERIFY = 32,
+  OPTION_CLIP = 64,
+  OPTION_CLIP_SECONDS = 128,
+  // Options that take no value.
+  OPTION_FLAGS = OPTION_FORCE | OPTION_NO_VERIFY | OPTION_CLIP,
 };
 
 struct CommandRule {
@@ -25,10 +30,16 @@ struct CommandRule {
 };
 
 const CommandRule COMMAND_RULES[] = {
-    {"generate", CLI_GENERATE, OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES, 0, 1},
+    {"generate", CLI_GENERATE,
+     OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_NO_VERIFY | OPTION_CLIP |
+         OPTION_CLIP_SECONDS,
+     0, 1},
     {"new-key", CLI_NEW_KEY, OPTION_FORCE, 1, 1},
     {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_FORCE, 0, 0},
     {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0},
+    {"verify", CLI_VERIFY, OPTION_SETTINGS | OPTION_KEY, 0, 0},
+    {"export-key", CLI_EXPORT_KEY, OPTION_SETTINGS | OPTION_KEY, 0, 0},
+    {"import-key", CLI_IMPORT_KEY, OPTION_FORCE, 1, 1},
 };
 
 struct ClassName {
@@ -60,18 +71,32 @@ bool TakeText(CliOptions* options, const char* name, const char* value, char* de
   return true;
 }
 
-// Decimal digits only, as the settings dialog's number field takes them.
-bool TakeLength(CliOptions* options, const char* value) {
-  if (value[0] == 0) return Fail(options, MSG_LENGTH_TOO_SMALL);
+// Decimal digits only, as the settings dialog's number field takes them; -1
+// for anything else, and large values held at a million.
+int64_t Number(const char* value) {
+  if (value[0] == 0) return -1;
   int64_t n = 0;
   for (const char* p = value; *p; ++p) {
-    if (*p < '0' || *p > '9') return Fail(options, MSG_LENGTH_TOO_SMALL, " (--length ", "takes a number)");
+    if (*p < '0' || *p > '9') return -1;
     if (n < 1000000) n = n * 10 + (*p - '0');
   }
+  return n;
+}
+
+bool TakeLength(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < 0 && value[0]) return Fail(options, MSG_LENGTH_TOO_SMALL, " (--length ", "takes a number)");
   if (n <= 0) return Fail(options, MSG_LENGTH_TOO_SMALL);
   if (n > CLI_MAX_LENGTH) return Fail(options, MSG_LENGTH_TOO_LARGE);
   options->length = (int32_t)n;
   options->hasLength = true;
+  return true;
+}
+
+bool TakeClipSeconds(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < 1 || n > CLI_MAX_CLIP_SECONDS) return Fail(options, "--clip-seconds takes a number from 1 to 3600");
+  options->clipSeconds = (int32_t)n;
   return true;
 }
 
@@ -154,14 +179,19 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     if (strcmp(name, "--length") == 0) option = OPTION_LENGTH;
     if (strcmp(name, "--classes") == 0) option = OPTION_CLASSES;
     if (strcmp(name, "--force") == 0) option = OPTION_FORCE;
+    if (strcmp(name, "--no-verify") == 0) option = OPTION_NO_VERIFY;
+    if (strcmp(name, "--clip") == 0) option = OPTION_CLIP;
+    if (strcmp(name, "--clip-seconds") == 0) option = OPTION_CLIP_SECONDS;
     if (option == 0) return Fail(options, "unknown option: ", name);
     if (!(rule->allowed & option)) return Fail(options, name, " does not apply to ", rule->name);
     if (seen & option) return Fail(options, name, " given twice");
     seen |= option;
 
-    if (option == OPTION_FORCE) {
-      if (equals) return Fail(options, "--force takes no value");
-      options->force = true;
+    if (option & OPTION_FLAGS) {
+      if (equals) return Fail(options, name, " takes no value");
+      options->force = options->force || option == OPTION_FORCE;
+      options->noVerify = options->noVerify || option == OPTION_NO_VERIFY;
+      options->clip = options->clip || option == OPTION_CLIP;
       continue;
     }
     if (equals) {
@@ -186,11 +216,16 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       case OPTION_CLASSES:
         ok = TakeClasses(options, value);
         break;
+      case OPTION_CLIP_SECONDS:
+        ok = TakeClipSeconds(options, value);
+        break;
     }
     if (!ok) return false;
   }
 
   if (positional < rule->minPositional) return Fail(options, rule->name, " needs a FILE");
   if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, "init needs --key FILE");
+  if ((seen & OPTION_CLIP_SECONDS) && !options->clip) return Fail(options, "--clip-seconds needs --clip");
+  if (options->clip && !(seen & OPTION_CLIP_SECONDS)) options->clipSeconds = CLI_CLIP_SECONDS;
   return true;
 }

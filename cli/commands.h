@@ -1,4 +1,4 @@
-// The four commands. Each returns the process's exit status.
+// The commands. Each returns the process's exit status.
 #pragma once
 
 #include "args.h"
@@ -7,3 +7,6 @@ int RunGenerate(const CliOptions& options);
 int RunNewKey(const CliOptions& options);
 int RunInit(const CliOptions& options);
 int RunShowSettings(const CliOptions& options);
+int RunVerify(const CliOptions& options);
+int RunExportKey(const CliOptions& options);
+int RunImportKey(const CliOptions& options);

@@ -32,6 +32,9 @@ bool ConsoleInputIsTerminal();
 // terminal the prompt goes to standard error first and nothing is echoed.
 ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity);
 
+// The same with echo left on, for text that is typed while read from paper.
+ConsoleResult ConsoleReadLine(const char* prompt, char* out, size_t capacity);
+
 // Writes code page 932 text to standard output or standard error.
 ConsoleResult ConsoleWriteOut(const char* text);
 ConsoleResult ConsoleWriteError(const char* text);

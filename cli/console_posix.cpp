@@ -108,10 +108,15 @@ ConsoleResult ConsoleArguments(int argc, char** argv, char (*out)[CLI_ARGUMENT_C
 
 bool ConsoleInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
-ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) {
+namespace {
+
+ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hideEcho) {
   out[0] = 0;
   const bool terminal = ConsoleInputIsTerminal();
-  if (terminal) {
+  if (terminal && !hideEcho) {
+    ConsoleResult r = ConsoleWriteError(prompt);
+    if (r != CONSOLE_OK) return r;
+  } else if (terminal) {
     // Echo goes off before the prompt shows, so nothing typed ahead is echoed.
     struct termios quiet;
     if (tcgetattr(STDIN_FILENO, &g_savedTerminal) != 0) return CONSOLE_FAILED;
@@ -169,6 +174,16 @@ ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) 
   WipeMemory(line, sizeof line);
   if (r != CONSOLE_OK) WipeMemory(out, capacity);
   return r;
+}
+
+}  // namespace
+
+ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) {
+  return ReadLine(prompt, out, capacity, true);
+}
+
+ConsoleResult ConsoleReadLine(const char* prompt, char* out, size_t capacity) {
+  return ReadLine(prompt, out, capacity, false);
 }
 
 ConsoleResult ConsoleWriteOut(const char* text) { return WriteAll(stdout, text); }

@@ -190,27 +190,41 @@ ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], 
 
 bool ConsoleInputIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
-ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) {
+namespace {
+
+ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hideEcho) {
   out[0] = 0;
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   static wchar_t line[TEXT_CAPACITY * 2];
   int length = 0;
   ConsoleResult r;
   if (IsConsole(input)) {
-    if (!EchoOff(input)) return CONSOLE_FAILED;
+    if (hideEcho && !EchoOff(input)) return CONSOLE_FAILED;
     r = ConsoleWriteError(prompt);
     if (r == CONSOLE_OK) r = ReadConsoleLine(input, line, TEXT_CAPACITY * 2, &length);
-    RestoreConsole();
-    ConsoleWriteError("\n");  // the Enter key was not echoed
+    if (hideEcho) {
+      RestoreConsole();
+      ConsoleWriteError("\n");  // the Enter key was not echoed
+    }
   } else {
     r = ReadStreamLine(input, line, TEXT_CAPACITY * 2, &length);
   }
-  // A zero byte would end the secret early, unseen.
+  // A zero byte would end the line early, unseen.
   if (r == CONSOLE_OK && wmemchr(line, L'\0', (size_t)length)) r = CONSOLE_UNMAPPABLE;
   if (r == CONSOLE_OK) r = FromWide(CP_ENGINE, line, length, out, capacity);
   WipeMemory(line, sizeof line);
   if (r != CONSOLE_OK) WipeMemory(out, capacity);
   return r;
+}
+
+}  // namespace
+
+ConsoleResult ConsoleReadSecret(const char* prompt, char* out, size_t capacity) {
+  return ReadLine(prompt, out, capacity, true);
+}
+
+ConsoleResult ConsoleReadLine(const char* prompt, char* out, size_t capacity) {
+  return ReadLine(prompt, out, capacity, false);
 }
 
 ConsoleResult ConsoleWriteOut(const char* text) { return WriteTo(STD_OUTPUT_HANDLE, text); }

@@ -1,9 +1,12 @@
 // generate: the main window's request, with the settings record's checks in
 // the same order and the same texts.
+#include <stdio.h>
 #include <string.h>
 
+#include "clipboard.h"
 #include "commands.h"
 #include "derive.h"
+#include "key_input.h"
 #include "keyfile.h"
 #include "messages.h"
 #include "report.h"
@@ -12,15 +15,41 @@
 
 namespace {
 
-enum {
-  MIN_KEY_PASSWORD = 8,
-  MIN_PASS_PHRASE = 4,
-};
+enum { MIN_PASS_PHRASE = 4 };
+
+const char NO_VERIFY_ADVICE[] =
+    "nothing derived; --no-verify derives anyway (for a key password put in force in the settings dialog "
+    "that the key was not made with)";
 
 bool ReadSecret(const char* prompt, const char* what, char* out) {
   ConsoleResult r = ConsoleReadSecret(prompt, out, TEXT_CAPACITY);
   if (r != CONSOLE_OK) ReportConsole(r, what);
   return r == CONSOLE_OK;
+}
+
+int Clip(int seconds) {
+  const char* tool = "";
+  switch (CopyToClipboard(g_password, seconds, &tool)) {
+    case CLIP_OK: {
+      char text[96];
+      snprintf(text, sizeof text, "the password is on the clipboard; it is cleared in %d seconds\n", seconds);
+      ConsoleWriteError(text);
+      return EXIT_OK;
+    }
+    case CLIP_NO_DISPLAY:
+      Report("--clip: no display (neither WAYLAND_DISPLAY nor DISPLAY is set)");
+      break;
+    case CLIP_NO_TOOL:
+      Report("--clip: no clipboard program: install wl-clipboard (Wayland), or xclip or xsel (X11)");
+      break;
+    case CLIP_UNMAPPABLE:
+      Report("--clip: the password cannot be represented in this terminal's encoding");
+      break;
+    case CLIP_FAILED:
+      Report("--clip: the password could not be put on the clipboard", tool);
+      break;
+  }
+  return EXIT_FAILED;
 }
 
 }  // namespace
@@ -39,10 +68,12 @@ int RunGenerate(const CliOptions& options) {
   const int32_t length = options.hasLength ? options.length : settings.passwordLength;
 
   // Everything that needs no secret is checked before one is asked for.
-  memset(g_keyBytes, 0, sizeof g_keyBytes);
-  const int keyCount = ReadKeyFile(keyPath, g_keyBytes);
-  if (keyCount == 0) {
-    Report(MSG_KEY_FILE_NOT_READ, keyPath);
+  const int keyCount = ReadKeyReported(keyPath);
+  if (keyCount == 0) return EXIT_FAILED;
+  // The dialog program derives from a key file of any shape: --no-verify does too.
+  const KeyVerdict shape = options.noVerify ? KEY_OK : CheckKeyShape(g_keyBytes, keyCount);
+  if (shape != KEY_OK) {
+    ReportKeyVerdict(shape, keyCount, keyPath, NO_VERIFY_ADVICE);
     return EXIT_FAILED;
   }
   if (options.hasPassPhrase && strlen(options.passPhrase) < MIN_PASS_PHRASE) {
@@ -55,10 +86,13 @@ int RunGenerate(const CliOptions& options) {
     return EXIT_FAILED;
   }
 
-  if (!ReadSecret(PROMPT_KEY_PASSWORD, "key password", g_keyPassword)) return EXIT_FAILED;
-  if (strlen(g_keyPassword) < MIN_KEY_PASSWORD) {
-    Report(MSG_KEY_PASSWORD_TOO_SHORT);
-    return EXIT_FAILED;
+  if (!ReadKeyPassword()) return EXIT_FAILED;
+  if (!options.noVerify) {
+    const KeyVerdict verdict = CheckKeyPassword(g_keyBytes, keyCount, g_keyPassword);
+    if (verdict != KEY_OK) {
+      ReportKeyVerdict(verdict, keyCount, keyPath, NO_VERIFY_ADVICE);
+      return EXIT_FAILED;
+    }
   }
   if (options.hasPassPhrase) {
     CopyText(g_passPhrase, sizeof g_passPhrase, options.passPhrase);
@@ -75,6 +109,7 @@ int RunGenerate(const CliOptions& options) {
     Report(MSG_DERIVE_FAILED);
     return EXIT_FAILED;
   }
+  if (options.clip) return Clip(options.clipSeconds);
   // The result fills up to 1023 bytes of its 1024: the line feed goes on its own.
   ConsoleResult r = ConsoleWriteOut(g_password);
   if (r == CONSOLE_OK) r = ConsoleWriteOut("\n");

@@ -2,6 +2,7 @@
 #include <string.h>
 
 #include "args.h"
+#include "clipboard.h"
 #include "commands.h"
 #include "console.h"
 #include "messages.h"
@@ -56,6 +57,12 @@ int Run(int argc, char** argv) {
       return RunInit(g_options);
     case CLI_SHOW_SETTINGS:
       return RunShowSettings(g_options);
+    case CLI_VERIFY:
+      return RunVerify(g_options);
+    case CLI_EXPORT_KEY:
+      return RunExportKey(g_options);
+    case CLI_IMPORT_KEY:
+      return RunImportKey(g_options);
   }
   return EXIT_USAGE;
 }
@@ -66,6 +73,8 @@ int main(int argc, char** argv) {
 #ifdef SORREL_USER_CONFIG
   g_settingsInUserConfig = true;
 #endif
+  // generate --clip starts sorrel-cli again as the process that clears the clipboard.
+  if (argc > 1 && strcmp(argv[1], CLIPBOARD_CLEARER_ARGUMENT) == 0) return RunClipboardClearer(argc, argv);
   ConsoleStart();
   int status = Run(argc, argv);
   WipeSecrets();

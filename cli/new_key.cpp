@@ -2,9 +2,9 @@
 #include <string.h>
 
 #include "commands.h"
+#include "key_input.h"
 #include "keyfile.h"
 #include "messages.h"
-#include "platform.h"
 #include "report.h"
 #include "secrets.h"
 
@@ -16,20 +16,10 @@ enum {
   MAX_KEY_PASSWORD = 63,
 };
 
-bool Exists(const char* path) {
-  FILE* file = PlatformOpenFile(path, "rb");
-  if (file) fclose(file);
-  return file != nullptr;
-}
-
 }  // namespace
 
 int RunNewKey(const CliOptions& options) {
-  if (!options.force && Exists(options.newKeyPath)) {
-    // Replacing a key makes every password derived from it unobtainable.
-    Report("the file exists; --force replaces it (passwords from the old key are then lost)", options.newKeyPath);
-    return EXIT_FAILED;
-  }
+  if (!MayWriteKeyFile(options.newKeyPath, options.force)) return EXIT_FAILED;
   ConsoleResult r = ConsoleReadSecret(PROMPT_KEY_PASSWORD, g_keyPassword, TEXT_CAPACITY);
   if (r == CONSOLE_OK) r = ConsoleReadSecret(PROMPT_KEY_PASSWORD_CONFIRM, g_keyPasswordConfirm, TEXT_CAPACITY);
   if (r != CONSOLE_OK) {

@@ -7,6 +7,9 @@ char g_keyPasswordConfirm[TEXT_CAPACITY];
 char g_passPhrase[TEXT_CAPACITY];
 char g_password[TEXT_CAPACITY];
 unsigned char g_keyBytes[KEY_BUFFER_SIZE];
+char g_backupText[BACKUP_TEXT_CAPACITY];
+char g_backupLine[TEXT_CAPACITY];
+BackupReader g_backupReader;
 
 void WipeSecrets() {
   WipeMemory(g_keyPassword, sizeof g_keyPassword);
@@ -14,4 +17,7 @@ void WipeSecrets() {
   WipeMemory(g_passPhrase, sizeof g_passPhrase);
   WipeMemory(g_password, sizeof g_password);
   WipeMemory(g_keyBytes, sizeof g_keyBytes);
+  WipeMemory(g_backupText, sizeof g_backupText);
+  WipeMemory(g_backupLine, sizeof g_backupLine);
+  WipeMemory(&g_backupReader, sizeof g_backupReader);
 }

@@ -1,7 +1,8 @@
-// Every buffer that holds a key password, a pass phrase, key bytes or a
-// password: process-wide, so that one call wipes them all before exit.
+// Every buffer that holds a key password, a pass phrase, key bytes (in any
+// form) or a password: process-wide, so that one call wipes them all before exit.
 #pragma once
 
+#include "key_backup.h"
 #include "keyfile.h"
 #include "settings.h"
 
@@ -10,5 +11,9 @@ extern char g_keyPasswordConfirm[TEXT_CAPACITY];
 extern char g_passPhrase[TEXT_CAPACITY];
 extern char g_password[TEXT_CAPACITY];
 extern unsigned char g_keyBytes[KEY_BUFFER_SIZE];
+// A key file in the form of its paper backup, whole or a line at a time.
+extern char g_backupText[BACKUP_TEXT_CAPACITY];
+extern char g_backupLine[TEXT_CAPACITY];
+extern BackupReader g_backupReader;
 
 void WipeSecrets();

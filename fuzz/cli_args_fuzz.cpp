@@ -29,12 +29,14 @@ void CheckParse(int argc, const char* const* argv) {
     return;
   }
   if (options.hasLength) FUZZ_CHECK(options.length >= 1 && options.length <= CLI_MAX_LENGTH);
+  if (options.clip) FUZZ_CHECK(options.clipSeconds >= 1 && options.clipSeconds <= CLI_MAX_CLIP_SECONDS);
   if (options.hasClasses) {
     FUZZ_CHECK(options.classFlags != 0);
     FUZZ_CHECK((options.classFlags & ~(uint32_t)(OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS)) == 0);
   }
   switch (options.command) {
     case CLI_NEW_KEY:
+    case CLI_IMPORT_KEY:
       FUZZ_CHECK(options.newKeyPath[0] != 0);
       break;
     case CLI_INIT:
@@ -42,6 +44,8 @@ void CheckParse(int argc, const char* const* argv) {
       break;
     case CLI_GENERATE:
     case CLI_SHOW_SETTINGS:
+    case CLI_VERIFY:
+    case CLI_EXPORT_KEY:
     case CLI_HELP:
       break;
     default:

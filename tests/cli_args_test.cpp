@@ -105,6 +105,37 @@ TEST(CliArguments, TakesWhatEachCommandAllows) {
   }
 }
 
+TEST(CliArguments, TakesTheKeyCareCommandsAndOptions) {
+  struct Case {
+    std::vector<std::string> args;
+    CliCommand command;
+    const char* key;
+    const char* file;
+    bool noVerify, clip;
+    int32_t clipSeconds;
+  } cases[] = {
+      {{"verify"}, CLI_VERIFY, "", "", false, false, 0},
+      {{"verify", "--key", "k", "--settings", "s"}, CLI_VERIFY, "k", "", false, false, 0},
+      {{"export-key", "--key=k"}, CLI_EXPORT_KEY, "k", "", false, false, 0},
+      {{"import-key", "--force", "b.key"}, CLI_IMPORT_KEY, "", "b.key", false, false, 0},
+      {{"generate", "--no-verify", "abcd"}, CLI_GENERATE, "", "", true, false, 0},
+      {{"generate", "--clip"}, CLI_GENERATE, "", "", false, true, 45},
+      {{"generate", "--clip-seconds=3600", "--clip", "--no-verify"}, CLI_GENERATE, "", "", true, true, 3600},
+      {{"generate", "--clip", "--clip-seconds", "1"}, CLI_GENERATE, "", "", false, true, 1},
+  };
+  for (const Case& c : cases) {
+    std::string name = testing::PrintToString(c.args);
+    Parsed p = Parse(c.args);
+    ASSERT_TRUE(p.ok) << name << ": " << p.options.message;
+    EXPECT_EQ(p.options.command, c.command) << name;
+    EXPECT_STREQ(p.options.keyPath, c.key) << name;
+    EXPECT_STREQ(p.options.newKeyPath, c.file) << name;
+    EXPECT_EQ(p.options.noVerify, c.noVerify) << name;
+    EXPECT_EQ(p.options.clip, c.clip) << name;
+    EXPECT_EQ(p.options.clipSeconds, c.clipSeconds) << name;
+  }
+}
+
 TEST(CliArguments, RefusesUsageErrorsWithTheirReason) {
   struct Case {
     std::vector<std::string> args;
@@ -144,6 +175,18 @@ TEST(CliArguments, RefusesUsageErrorsWithTheirReason) {
       {{"init", "--key", "k", "--classes", "digits"}, "does not apply to init"},
       {{"show-settings", "--key", "k"}, "does not apply to show-settings"},
       {{"show-settings", "x"}, "unexpected argument"},
+      {{"generate", "--clip-seconds", "5"}, "--clip-seconds needs --clip"},
+      {{"generate", "--clip", "--clip-seconds", "0"}, "1 to 3600"},
+      {{"generate", "--clip", "--clip-seconds", "3601"}, "1 to 3600"},
+      {{"generate", "--clip", "--clip-seconds", "9x"}, "1 to 3600"},
+      {{"generate", "--clip=yes"}, "--clip takes no value"},
+      {{"generate", "--no-verify", "--no-verify"}, "--no-verify given twice"},
+      {{"verify", "--length", "5"}, "does not apply to verify"},
+      {{"verify", "x"}, "unexpected argument"},
+      {{"export-key", "--force"}, "does not apply to export-key"},
+      {{"import-key"}, "import-key needs a FILE"},
+      {{"import-key", "--key", "k", "b.key"}, "does not apply to import-key"},
+      {{"new-key", "--clip", "a.key"}, "does not apply to new-key"},
   };
   for (const Case& c : cases) {
     Parsed p = Parse(c.args);

@@ -38,7 +38,7 @@ same "Japanese pass phrase piped" "$kp"$'\n予約サイト\n' generate --setting
 same "half-width katakana" "$kp"$'\nﾊﾟｽﾜｰﾄﾞ\n' generate --settings setting.ini
 same "length 1023, two classes" "$kp"$'\n' generate --settings setting.ini --length 1023 --classes digits,symbols example.com
 same "length 1" "$kp"$'\n' generate --settings setting.ini --length 1 example.com
-same "wrong key password" $'wrong password\n' generate --settings setting.ini example.com
+same "wrong key password, not verified" $'wrong password\n' generate --settings setting.ini --no-verify example.com
 same "key made by the Windows build" $'correct horse\n' generate --settings setting.ini --key win.key example.com
 
 exit $failed

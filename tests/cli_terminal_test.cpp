@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli_process.h"
+#include "key_backup.h"
 #include "keyfile.h"
 #include "platform.h"
 #include "settings.h"
@@ -140,4 +141,36 @@ TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
       EXPECT_EQ(t.seen.find(secret), std::string::npos) << c.name << ": " << t.seen;
     }
   }
+}
+
+// import-key at a terminal: the text is echoed (it is on paper in front of
+// the user anyway), and a line that fails its check is asked for again.
+TEST(CliTerminal, ImportKeyAsksAgainForALineThatFails) {
+  const std::string dir = ScratchDir("cli-terminal-import");
+  unsigned char key[KEY_BUFFER_SIZE];
+  ASSERT_EQ(CreateKey(key, KEY_PASSWORD), KEY_FILE_SIZE);
+  char backup[BACKUP_TEXT_CAPACITY];
+  ASSERT_GT(WriteKeyBackup(key, KEY_FILE_SIZE, backup, sizeof backup), 0u);
+  std::vector<std::string> typed;
+  for (char* line = strtok(backup, "\n"); line; line = strtok(nullptr, "\n")) {
+    if (line[0] == '#') continue;
+    if (strncmp(line, "03", 2) == 0) {
+      std::string wrong = line;
+      std::swap(wrong[4], wrong[5]);
+      if (wrong[4] == wrong[5]) wrong[4] = wrong[4] == 'A' ? 'B' : 'A';
+      typed.push_back(wrong);
+    }
+    typed.push_back(line);
+  }
+  PseudoTerminal t;
+  ASSERT_TRUE(t.Start({"import-key", dir + "typed.key"}));
+  for (size_t i = 0; i < typed.size(); ++i) {
+    ASSERT_TRUE(t.WaitFor("> ", i + 1)) << t.seen;
+    EXPECT_TRUE(t.EchoOn());
+    std::string line = typed[i] + "\n";
+    ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
+  }
+  EXPECT_EQ(t.Wait(), 0) << t.seen;
+  EXPECT_NE(t.seen.find("line 03 (input line 4): its check fails"), std::string::npos) << t.seen;
+  EXPECT_EQ(ReadBytes(dir + "typed.key"), std::string((const char*)key, KEY_FILE_SIZE));
 }

@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "cli_process.h"
+#ifdef _WIN32
+#include "clipboard_service.h"
+#endif
 #include "derive.h"
 #include "keyfile.h"
 #include "platform.h"
@@ -187,7 +190,15 @@ TEST_F(Cli, PrintsWhatTheEngineDerives) {
        0,
        false},
       {"spaces are kept", {}, std::string(KP_JAPANESE.utf8) + "\n a b \n", KP_JAPANESE.cp932, " a b ", 0, 0, false},
-      {"wrong key password", {"example.com"}, "wrong password\n", "wrong password", "example.com", 0, 0, false},
+      // A key password put in force that the key was not made with.
+      {"wrong key password, not verified",
+       {"--no-verify", "example.com"},
+       "wrong password\n",
+       "wrong password",
+       "example.com",
+       0,
+       0,
+       false},
       {"length 1",
        {"--length", "1", "example.com"},
        std::string(KP_JAPANESE.utf8) + "\n",
@@ -286,6 +297,7 @@ TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
   std::string length1024 = MakeSettings("length1024.ini", keyA, [](SettingsRecord* s) { s->passwordLength = 1024; });
   std::string noClass = MakeSettings("noclass.ini", keyA, [](SettingsRecord* s) { s->optionFlags = OPT_CLIPBOARD; });
   ASSERT_TRUE(WriteBytes(dir + "short.ini", std::string(523, '\0')));
+  ASSERT_TRUE(WriteBytes(dir + "long.key", ReadBytes(keyA) + "x"));
   const std::string kp = std::string(KP_JAPANESE.utf8) + "\n";
   struct Case {
     const char* name;
@@ -306,6 +318,9 @@ TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
       {"length 1024 in the record", {"--settings", length1024, "abcd"}, kp, u8"生成パスワードの長さが不正"},
       {"no class in the record", {"--settings", noClass, "abcd"}, kp, u8"パスワード生成に失敗しました。不正なキー"},
       {"key password of 7 bytes", {"abcd"}, "1234567\n", u8"キーパスワードを８文字以上入力してください"},
+      {"wrong key password", {"abcd"}, "wrong password\n", "does not match this key file"},
+      {"how to go on", {"abcd"}, "wrong password\n", "--no-verify derives anyway"},
+      {"key file of 104 bytes", {"--key", dir + "long.key", "abcd"}, kp, "not a key file: 104 bytes"},
       {"no key password", {"abcd"}, "", "no input left: key password"},
       {"no pass phrase", {}, kp, "no input left: pass phrase"},
       {"unmappable pass phrase argument", {u8"café1234"}, kp, "code page 932"},
@@ -360,8 +375,9 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
   }
   CliRun help = RunCli({"--help"}, "");
   EXPECT_EQ(help.status, 0);
-  for (const char* word : {"generate", "new-key", "init", "show-settings", "--settings", "--key", "--length",
-                           "--classes", "--force", "digits, lower, upper, symbols"}) {
+  for (const char* word : {"generate", "new-key", "init", "show-settings", "verify", "export-key", "import-key",
+                           "--settings", "--key", "--length", "--classes", "--no-verify", "--clip", "--clip-seconds",
+                           "--force", "digits, lower, upper, symbols"}) {
     EXPECT_TRUE(Contains(help.out, word)) << word;
   }
 }
@@ -505,3 +521,105 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
   run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
   EXPECT_EQ(run.status, 1);
 }
+
+TEST_F(Cli, VerifySaysWhetherTheKeyPasswordUnmasksTheKey) {
+  const std::string good = ReadBytes(keyA), kp = std::string(KP_JAPANESE.utf8) + "\n";
+  std::string flipped = good, noZero = good;
+  flipped[40] ^= 0x01;
+  noZero[KEY_POOL_LENGTH] = 'x';
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string input;  // none where the file's shape alone fails: no key password is asked for
+    int status;
+    const char* message;
+  } cases[] = {
+      {"right key password", good, kp, 0, "the key password matches the key file"},
+      {"wrong key password", good, "wrong password\n", 1, "does not match this key file (or the file is damaged)"},
+      {"102 bytes", good.substr(0, KEY_POOL_LENGTH), "", 1, "not a key file: 102 bytes, where a key file has 103"},
+      {"104 bytes", good + "x", "", 1, "not a key file: 104 bytes"},
+      {"200 bytes", good + std::string(97, 'x'), "", 1, "not a key file: at least 105 bytes"},
+      {"one byte flipped", flipped, kp, 1, "does not match this key file (or the file is damaged)"},
+      {"no zero byte at the end", noZero, "", 1, "its last byte is 0x78, where a key file has 0x00"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBytes(dir + "v.key", c.bytes));
+    CliRun run = RunCli({"verify", "--key", dir + "v.key"}, Terminal(c.input));
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    EXPECT_TRUE(Contains(run.status == 0 ? run.out : run.err, c.message)) << c.name << " gave: " << run.out << run.err;
+  }
+  // Without --key, the key file the settings name.
+  CliRun run = RunCli({"verify", "--settings", settings}, Terminal(kp));
+  EXPECT_EQ(run.status, 0) << run.err;
+}
+
+TEST_F(Cli, AnExportedKeyImportsToTheSameBytes) {
+  CliRun exported = RunCli({"export-key", "--settings", settings}, "");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.out.find("Sorrel key backup, version 1\n"), 0u) << exported.out;
+  const std::string copy = dir + "copy.key";
+  CliRun imported = RunCli({"import-key", copy}, exported.out);
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_EQ(ReadBytes(copy), ReadBytes(keyA));
+  EXPECT_EQ(RunCli({"export-key", "--key", copy}, "").out, exported.out);
+
+  // Line 05 is the eighth line of the text, after the first line, two notes and lines 01 to 04.
+  std::string damaged = exported.out;
+  size_t line05 = damaged.find("\n05  ") + 5;
+  damaged[line05] = damaged[line05] == 'A' ? 'B' : 'A';
+  ASSERT_TRUE(WriteBytes(dir + "long.key", ReadBytes(keyA) + "x"));
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+    const char* message;
+  } cases[] = {
+      {"existing file", {"import-key", copy}, exported.out, "the file exists; --force replaces it"},
+      {"a changed character", {"import-key", "--force", copy}, damaged, "line 05 (input line 8): its check fails"},
+      {"cut short", {"import-key", "--force", copy}, exported.out.substr(0, line05 - 4), "ends before line 05"},
+      {"not a backup", {"import-key", "--force", copy}, "hello\n", "the first line (input line 1): not a key backup"},
+      {"export of a key file of 104 bytes", {"export-key", "--key", dir + "long.key"}, "", "not a key file: 104 bytes"},
+  };
+  for (const Case& c : cases) {
+    CliRun run = RunCli(c.args, c.input);
+    EXPECT_EQ(run.status, 1) << c.name;
+    EXPECT_TRUE(Contains(run.err, c.message)) << c.name << " gave: " << run.err;
+    EXPECT_EQ(ReadBytes(copy), ReadBytes(keyA)) << c.name;
+  }
+}
+
+#ifdef _WIN32
+namespace {
+
+std::string ClipboardText() {
+  std::string text = "<none>";
+  if (!OpenClipboard(nullptr)) return "<closed>";
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = (const char*)GlobalLock(data);
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+}  // namespace
+
+// The dialog program's clipboard service, then a detached sorrel-cli that
+// empties the clipboard unless its sequence number moved on.
+TEST_F(Cli, ClipLeavesThePasswordOnTheClipboardForAWhile) {
+  const std::string kp = std::string(KP_JAPANESE.utf8) + "\n";
+  CliRun run = Generate({"--clip", "--clip-seconds", "2", "example.com"}, kp);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(ClipboardText(), Expected(settings, "", KP_JAPANESE.cp932, "example.com", 0, 0));
+  EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatA("CanIncludeInClipboardHistory")));
+  Sleep(3500);
+  EXPECT_EQ(ClipboardText(), "<none>");
+
+  run = Generate({"--clip", "--clip-seconds", "2", "example.com"}, kp);
+  EXPECT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(CopyTextToClipboard(nullptr, "copied meanwhile"));
+  Sleep(3500);
+  EXPECT_EQ(ClipboardText(), "copied meanwhile");
+}
+#endif

@@ -51,54 +51,6 @@ bool ChooseSaveFile(char* path, const char* title, const char* defaultExtension,
                     GetSaveFileNameA);
 }
 
-namespace {
-
-// A movable, zero-filled global block holding a copy of data; null on failure.
-HGLOBAL NewBlock(const void* data, SIZE_T size) {
-  HGLOBAL block = GlobalAlloc(GHND, size);
-  if (!block) return nullptr;
-  void* memory = GlobalLock(block);
-  if (!memory) {
-    GlobalFree(block);
-    return nullptr;
-  }
-  memcpy(memory, data, size);
-  GlobalUnlock(block);
-  return block;
-}
-
-// Formats by which Windows keeps an item out of clipboard history, the cloud
-// clipboard and clipboard monitors; a DWORD 0 says "no" to each.
-const char* const kPrivacyFormats[] = {
-    "ExcludeClipboardContentFromMonitorProcessing",
-    "CanIncludeInClipboardHistory",
-    "CanUploadToCloudClipboard",
-};
-const int PRIVACY_FORMATS = sizeof kPrivacyFormats / sizeof kPrivacyFormats[0];
-
-}  // namespace
-
-bool CopyTextToClipboard(HWND owner, const char* text) {
-  HGLOBAL blocks[1 + PRIVACY_FORMATS] = {};
-  blocks[0] = NewBlock(text, strlen(text) + 1);
-  const DWORD no = 0;
-  for (int i = 0; i < PRIVACY_FORMATS; ++i) blocks[1 + i] = NewBlock(&no, sizeof no);
-  bool ready = true;
-  for (HGLOBAL block : blocks) ready = ready && block;
-  if (!ready || !OpenClipboard(owner)) {
-    for (HGLOBAL block : blocks)
-      if (block) GlobalFree(block);
-    return false;
-  }
-  // The blocks belong to the clipboard from here on.
-  EmptyClipboard();
-  SetClipboardData(CF_TEXT, blocks[0]);
-  for (int i = 0; i < PRIVACY_FORMATS; ++i)
-    SetClipboardData(RegisterClipboardFormatA(kPrivacyFormats[i]), blocks[1 + i]);
-  CloseClipboard();
-  return true;
-}
-
 bool EndDialogOnCancel(HWND dialog, UINT message, WPARAM wParam) {
   if (message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL)) {
     EndDialog(dialog, 2);  // every caller takes 2 for cancelled

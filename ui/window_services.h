@@ -3,14 +3,13 @@
 
 #include <windows.h>
 
+#include "clipboard_service.h"
+
 void CenterWindowOnDesktop(HWND hwnd);
 
 // The choosers have no owner; path is a 260-byte buffer, emptied first.
 bool ChooseOpenFile(char* path, const char* title, const char* filter);
 bool ChooseSaveFile(char* path, const char* title, const char* defaultExtension, const char* filter);
-
-// Puts text on the clipboard as CF_TEXT.
-bool CopyTextToClipboard(HWND owner, const char* text);
 
 // Ends the dialog with 2 on its close box, Escape or the Cancel button;
 // true when the message was one of those.

@@ -1,0 +1,28 @@
+// export-key: the key file as text to print and keep on paper.
+#include "commands.h"
+#include "key_backup.h"
+#include "key_input.h"
+#include "report.h"
+#include "secrets.h"
+
+int RunExportKey(const CliOptions& options) {
+  char keyPath[PATH_CAPACITY];
+  if (!KeyPathFor(options, keyPath)) return EXIT_FAILED;
+  const int count = ReadKeyReported(keyPath);
+  if (count == 0) return EXIT_FAILED;
+  const KeyVerdict shape = CheckKeyShape(g_keyBytes, count);
+  if (shape != KEY_OK) {
+    ReportKeyVerdict(shape, count, keyPath, nullptr);
+    return EXIT_FAILED;
+  }
+  if (WriteKeyBackup(g_keyBytes, count, g_backupText, sizeof g_backupText) == 0) {
+    Report("the backup could not be made");
+    return EXIT_FAILED;
+  }
+  ConsoleResult r = ConsoleWriteOut(g_backupText);
+  if (r != CONSOLE_OK) {
+    ReportConsole(r, "the backup");
+    return EXIT_FAILED;
+  }
+  return EXIT_OK;
+}

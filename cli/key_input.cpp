@@ -1,0 +1,82 @@
+#include "key_input.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "keyfile.h"
+#include "messages.h"
+#include "platform.h"
+#include "report.h"
+#include "secrets.h"
+#include "text.h"
+
+namespace {
+
+enum { MIN_KEY_PASSWORD = 8 };
+
+}  // namespace
+
+bool KeyPathFor(const CliOptions& options, char* out) {
+  if (options.keyPath[0]) {
+    CopyText(out, PATH_CAPACITY, options.keyPath);
+    return true;
+  }
+  char settingsPath[PATH_CAPACITY];
+  SettingsRecord settings;
+  if (!SettingsPathFor(options, settingsPath) || !LoadSettingsFrom(settingsPath, &settings)) {
+    Report("settings file not read (name the key with --key FILE)", settingsPath);
+    return false;
+  }
+  CopyText(out, PATH_CAPACITY, settings.keyFilePath);
+  return true;
+}
+
+int ReadKeyReported(const char* keyPath) {
+  memset(g_keyBytes, 0, sizeof g_keyBytes);
+  const int count = ReadKeyFile(keyPath, g_keyBytes);
+  if (count == 0) Report(MSG_KEY_FILE_NOT_READ, keyPath);
+  return count;
+}
+
+bool ReadKeyPassword() {
+  ConsoleResult r = ConsoleReadSecret(PROMPT_KEY_PASSWORD, g_keyPassword, TEXT_CAPACITY);
+  if (r != CONSOLE_OK) {
+    ReportConsole(r, "key password");
+    return false;
+  }
+  if (strlen(g_keyPassword) < MIN_KEY_PASSWORD) {
+    Report(MSG_KEY_PASSWORD_TOO_SHORT);
+    return false;
+  }
+  return true;
+}
+
+bool MayWriteKeyFile(const char* path, bool force) {
+  FILE* file = force ? nullptr : PlatformOpenFile(path, "rb");
+  if (!file) return true;
+  fclose(file);
+  Report("the file exists; --force replaces it (passwords from the old key are then lost)", path);
+  return false;
+}
+
+void ReportKeyVerdict(KeyVerdict verdict, int count, const char* keyPath, const char* advice) {
+  char text[128];
+  switch (verdict) {
+    case KEY_OK:
+      return;
+    case KEY_WRONG_SIZE:
+      // The reader stops at 105 bytes: a count of 105 may stand for more.
+      snprintf(text, sizeof text, "not a key file: %s%d bytes, where a key file has 103",
+               count >= KEY_READ_LIMIT ? "at least " : "", count);
+      break;
+    case KEY_NO_FINAL_ZERO:
+      snprintf(text, sizeof text, "not a key file: its last byte is 0x%02X, where a key file has 0x00",
+               g_keyBytes[KEY_FILE_SIZE - 1]);
+      break;
+    case KEY_PASSWORD_MISMATCH:
+      snprintf(text, sizeof text, "the key password does not match this key file (or the file is damaged)");
+      break;
+  }
+  Report(text, keyPath);
+  if (advice) Report(advice);
+}

@@ -1,0 +1,24 @@
+// The key file and key password a command works with, and what is said when
+// they do not belong together.
+#pragma once
+
+#include "args.h"
+#include "key_check.h"
+
+// --key, else the key file the settings file names; reports a settings file
+// that cannot be read.
+bool KeyPathFor(const CliOptions& options, char* out);
+
+// Reads the key file into g_keyBytes: the count, 0 (reported) when it cannot be read.
+int ReadKeyReported(const char* keyPath);
+
+// Asks for the key password into g_keyPassword; false (reported) when none
+// comes or it is shorter than 8 bytes.
+bool ReadKeyPassword();
+
+// False (reported) when a file is at path and force is not set: replacing a
+// key loses every password derived from it.
+bool MayWriteKeyFile(const char* path, bool force);
+
+// Names what was found; advice, when given, goes on a line of its own.
+void ReportKeyVerdict(KeyVerdict verdict, int count, const char* keyPath, const char* advice);

@@ -1,0 +1,50 @@
+// A key file on paper: its 102 masked bytes in a base-32 alphabet without
+// look-alike characters, in numbered lines that each end in a check over the
+// line, and a last line holding a check over the whole key. Reading back
+// ignores case, spaces, hyphens and blank lines, takes O for 0 and I or L for
+// 1, and skips lines that begin with '#'.
+#pragma once
+
+#include <stddef.h>
+
+#include "keyfile.h"
+
+enum {
+  BACKUP_KEY_LINES = 7,  // lines 01 to 07 hold the key
+  BACKUP_LINES = 8,      // line 08 holds the check over the whole key
+  BACKUP_SYMBOLS = 171,  // 164 for the key, 7 for its check
+  BACKUP_TEXT_CAPACITY = 1024,
+};
+
+extern const char BACKUP_FIRST_LINE[];
+
+// The whole backup, each line ending in '\n', into out. Its length, or 0 when
+// the key is not 103 bytes ending in a zero byte or out is too small.
+size_t WriteKeyBackup(const unsigned char* key, int count, char* out, size_t capacity);
+
+enum BackupStatus {
+  BACKUP_MORE,           // line taken or skipped; the next one is wanted
+  BACKUP_COMPLETE,       // every line read and checked: key holds the key file
+  BACKUP_NOT_BACKUP,     // the first line does not name this format
+  BACKUP_BAD_SYMBOL,     // badCharacter is no symbol
+  BACKUP_WRONG_COUNT,    // a symbol too many or too few
+  BACKUP_LINE_CHECK,     // the line's check fails
+  BACKUP_LINE_MISSING,   // line `line` missing: `found` came instead
+  BACKUP_LINE_REPEATED,  // line `found` again, where `line` was wanted
+  BACKUP_KEY_CHECK,      // each line checks, the whole key does not
+};
+
+// Reads a backup line by line. After a failure the reader still wants the
+// same line, so a person typing may type it again.
+struct BackupReader {
+  int line;           // the line wanted, and the one a failure names: 0 for the first line
+  int found;          // BACKUP_LINE_MISSING, BACKUP_LINE_REPEATED: the number that came
+  char badCharacter;  // BACKUP_BAD_SYMBOL
+  unsigned char symbols[BACKUP_SYMBOLS];
+  unsigned char key[KEY_FILE_SIZE];  // BACKUP_COMPLETE: the key file's bytes
+};
+
+void StartBackupReader(BackupReader* reader);
+
+// One line of text, without its line feed (a final CR is ignored).
+BackupStatus ReadBackupLine(BackupReader* reader, const char* text);

@@ -1,0 +1,49 @@
+// The key backup reader on any text, fed line by line and going on after a
+// failure as it does for a person typing: it never reads or writes outside
+// its buffers, and a backup it accepts is a key file that writes back to a
+// backup read as the same key.
+#include <stddef.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+
+#include "fuzz_files.h"
+#include "key_backup.h"
+
+namespace {
+
+BackupStatus ReadAll(const char* text, size_t size, BackupReader* reader) {
+  StartBackupReader(reader);
+  BackupStatus status = BACKUP_MORE;
+  std::string line;
+  for (size_t i = 0; i <= size && status != BACKUP_COMPLETE; ++i) {
+    if (i < size && text[i] != '\n') {
+      line += text[i];
+      continue;
+    }
+    const int wanted = reader->line;
+    status = ReadBackupLine(reader, line.c_str());
+    FUZZ_CHECK(status >= BACKUP_MORE && status <= BACKUP_KEY_CHECK);
+    // A line is taken whole or not at all: the reader moves on by one line at most.
+    FUZZ_CHECK(reader->line == wanted || reader->line == wanted + 1);
+    FUZZ_CHECK(reader->line >= 0 && reader->line <= BACKUP_LINES + 1);
+    FUZZ_CHECK((status == BACKUP_COMPLETE) == (reader->line == BACKUP_LINES + 1));
+    line.clear();
+  }
+  return status;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static BackupReader reader, again;
+  if (ReadAll((const char*)data, size, &reader) != BACKUP_COMPLETE) return 0;
+  FUZZ_CHECK(reader.key[KEY_FILE_SIZE - 1] == 0);
+  char text[BACKUP_TEXT_CAPACITY];
+  const size_t n = WriteKeyBackup(reader.key, KEY_FILE_SIZE, text, sizeof text);
+  FUZZ_CHECK(n > 0 && n == strlen(text));
+  FUZZ_CHECK(ReadAll(text, n, &again) == BACKUP_COMPLETE);
+  FUZZ_CHECK(memcmp(again.key, reader.key, KEY_FILE_SIZE) == 0);
+  return 0;
+}
