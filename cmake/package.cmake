@@ -85,6 +85,8 @@ License: Expat
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # Dependencies as dpkg-shlibdeps finds them in the program.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # generate --clip hands the password to one of these.
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wl-clipboard | xclip | xsel")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
   # CPack puts the summary above this as the synopsis.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "sorrel-cli turns a short pass phrase into a strong password: the same password

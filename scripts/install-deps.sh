@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, once.
-# Usage: scripts/install-deps.sh [run|test|screenshots]
+# Usage: scripts/install-deps.sh [run|test|screenshots|package]
 #
 # Wine's 32-bit part (wine32:i386) is installed only where this kernel runs
 # 32-bit x86 programs. Where it cannot be had (no 32-bit support, a broken i386
@@ -14,12 +14,16 @@ what=${1:-test}
 pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
       binutils-mingw-w64-x86-64 wine wine64 locales xvfb xauth fonts-ipafont-gothic)
+# What the packages are made and checked with.
+package=(dpkg-dev lintian man-db unzip)
 case "$what" in
-  test) pkgs+=(clang libclang-rt-14-dev) ;;
+  # clang for the fuzz targets; xclip for the clipboard check on a virtual display.
+  test) pkgs+=(clang libclang-rt-14-dev xclip "${package[@]}") ;;
+  package) pkgs+=("${package[@]}") ;;
   run) pkgs+=(fonts-wine) ;;  # the window frames and system texts on a real display
   screenshots) pkgs+=(imagemagick fonts-wine) ;;  # import for the X screenshots
   *)
-    echo "usage: $0 [run|test|screenshots]" >&2
+    echo "usage: $0 [run|test|screenshots|package]" >&2
     exit 2
     ;;
 esac

@@ -86,7 +86,10 @@ if [ "$failed" -gt 0 ]; then
 fi
 
 stage "native (ASan, UBSan)" native
+stage "sorrel-cli --clip on a virtual display (xclip)" xvfb-run -a tests/cli_clip.sh "$build/native/bin/sorrel-cli"
 stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
+packages() { SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" && "$root/tests/package_check.sh" "$build/dist"; }
+stage "packages: zips, .deb and SHA256SUMS, checked as a user gets them" packages
 
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select
