@@ -9,11 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select
 arch=$SORREL_WIN_ARCH
-if [ "$arch" = i686 ]; then
-  echo "measure.sh: the 32-bit build"
-else
-  echo "measure.sh: the 64-bit build: $SORREL_WIN32_WHY"
-fi
+sorrel_wine_say "measure.sh: measuring"
 
 build=${SORREL_BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build/win-$arch" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

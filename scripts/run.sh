@@ -10,11 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select
 arch=$SORREL_WIN_ARCH
-if [ "$arch" = i686 ]; then
-  echo "run.sh: starting the 32-bit build"
-else
-  echo "run.sh: starting the 64-bit build: $SORREL_WIN32_WHY"
-fi
+sorrel_wine_say "run.sh: starting"
 
 build=${SORREL_BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build/win-$arch-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSORREL_TESTS=OFF \

@@ -29,6 +29,16 @@ sorrel_wine_select() {
   export SORREL_WINE SORREL_WIN_ARCH SORREL_WIN32_WHY
 }
 
+# sorrel_wine_say WHAT: one line naming the build that WHAT takes here, and
+# why not the 32-bit one.
+sorrel_wine_say() {
+  if [ "$SORREL_WIN_ARCH" = i686 ]; then
+    echo "$1 the 32-bit build"
+  else
+    echo "$1 the 64-bit build: $SORREL_WIN32_WHY"
+  fi
+}
+
 # sorrel_wine_run WHAT COMMAND...: runs a set-up command, and on failure says
 # WHAT failed with the command's last lines of output.
 sorrel_wine_run() {
