@@ -2,6 +2,11 @@
 # Installs the Debian packages the build and the tests need, once.
 # Usage: scripts/install-deps.sh [run|test|screenshots|package]
 #
+# HMAC-SHA-256 comes from libsodium: Debian's libsodium-dev for Linux builds,
+# and for the Windows and WebAssembly builds the few files it needs from
+# Debian's own source package, unpacked under /usr/local/src/sorrel (apt
+# checks the source package against the signed index).
+#
 # Wine's 32-bit part (wine32:i386) is installed only where this kernel runs
 # 32-bit x86 programs. Where it cannot be had (no 32-bit support, a broken i386
 # index, i386 libraries that do not match the amd64 ones installed), the
@@ -11,14 +16,17 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 what=${1:-test}
-pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev
+pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev libsodium-dev dpkg-dev
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
       binutils-mingw-w64-x86-64 wine wine64 locales xvfb xauth fonts-ipafont-gothic)
-# What the packages are made and checked with.
-package=(dpkg-dev lintian man-db unzip)
+# What the packages are made and checked with: the web page is WebAssembly
+# (emscripten); the archives are written with fixed times and order and
+# compared (zip, strip-nondeterminism, diffoscope); hardening-check is in devscripts.
+package=(dpkg-dev lintian man-db unzip zip emscripten strip-nondeterminism diffoscope-minimal devscripts)
 case "$what" in
   # clang for the fuzz targets; xclip for the clipboard check on a virtual display.
-  test) pkgs+=(clang libclang-rt-14-dev xclip "${package[@]}") ;;
+  # Chromium and its driver for the web page's tests.
+  test) pkgs+=(clang libclang-rt-14-dev xclip chromium chromium-driver python3-selenium "${package[@]}") ;;
   package) pkgs+=("${package[@]}") ;;
   run) pkgs+=(fonts-wine) ;;  # the window frames and system texts on a real display
   screenshots) pkgs+=(imagemagick fonts-wine) ;;  # import for the X screenshots
@@ -32,6 +40,9 @@ export DEBIAN_FRONTEND=noninteractive
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
+# Another apt run on this machine holds the lock for a while: wait for it.
+apt_get() { apt-get -o DPkg::Lock::Timeout=600 "$@"; }
+
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # A mirror in the middle of a sync serves a broken index for a while: try
@@ -41,7 +52,7 @@ update_error=""
 apt_update() {
   local try
   for try in 1 2 3; do
-    if apt-get update -q >"$log" 2>&1; then return 0; fi
+    if apt-get -o DPkg::Lock::Timeout=600 update -q >"$log" 2>&1; then return 0; fi
     if [ "$try" -lt 3 ]; then sleep $((try * 5)); fi
   done
   update_error=$(grep -m1 '^E:' "$log" | sed 's/^E: //; s/ *\[IP: [^]]*\]//') || update_error="no error line"
@@ -56,10 +67,10 @@ apt_reason() { grep -E '^E:|Depends:|Breaks:|Conflicts:' "$log" | head -n 4 | se
 # Installs the packages; when that fails, tries each alone and names every
 # one that cannot be installed, with apt's reason.
 apt_install() {
-  if apt-get install -y -q --no-install-recommends --no-remove "$@" >"$log" 2>&1; then return 0; fi
+  if apt_get install -y -q --no-install-recommends --no-remove "$@" >"$log" 2>&1; then return 0; fi
   local p bad=0
   for p in "$@"; do
-    if ! apt-get install -y -q --no-install-recommends --no-remove "$p" >"$log" 2>&1; then
+    if ! apt_get install -y -q --no-install-recommends --no-remove "$p" >"$log" 2>&1; then
       echo "install-deps: cannot install $p: $(apt_reason)" >&2
       bad=1
     fi
@@ -96,7 +107,7 @@ else
   fi
   echo "install-deps: installing wine32:i386"
   apt_update || true
-  if apt-get install -y -q --no-install-recommends --no-remove wine32:i386 >"$log" 2>&1; then
+  if apt_get install -y -q --no-install-recommends --no-remove wine32:i386 >"$log" 2>&1; then
     note "wine32: installed"
   else
     if grep -q 'but it is not going to be installed\|held\|Breaks:' "$log"; then
@@ -113,6 +124,47 @@ else
       dpkg --remove-architecture i386 || true
     fi
   fi
+fi
+
+# libsodium's sources, for the builds that cannot link Debian's libsodium.
+sodium_dir=/usr/local/src/sorrel
+sodium_source() {
+  local deb822=/etc/apt/sources.list.d/sorrel-deb-src.sources oneline=/etc/apt/sources.list.d/sorrel-deb-src.list
+  if [ ! -f "$deb822" ] && [ ! -f "$oneline" ]; then
+    # The same mirrors and suites as the binary packages, for source packages.
+    local f
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] && [ "$f" != "$deb822" ] || continue
+      sed -En '/^Types:(.* )?deb( |$)/,/^$/p' "$f" | sed 's/^Types:.*/Types: deb-src/'
+      echo
+    done >"$deb822.tmp"
+    mv "$deb822.tmp" "$deb822"
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | grep -E '^deb ' |
+      sed 's/^deb /deb-src /' >"$oneline" || true
+    [ -s "$oneline" ] || rm -f "$oneline"
+    grep -q '^Types: deb-src' "$deb822" || rm -f "$deb822"
+    if [ ! -f "$deb822" ] && [ ! -f "$oneline" ]; then
+      echo "install-deps: no Debian package source found to fetch libsodium's sources from" >&2
+      return 1
+    fi
+    apt_update || true
+  fi
+  mkdir -p "$sodium_dir"
+  (cd "$sodium_dir" && apt_get source -q libsodium >"$log" 2>&1) || {
+    echo "install-deps: apt-get source libsodium failed: $(grep -m1 -E '^E:' "$log")" >&2
+    return 1
+  }
+  local unpacked
+  unpacked=$(find "$sodium_dir" -maxdepth 1 -type d -name 'libsodium-*' | sort | tail -n 1)
+  [ -n "$unpacked" ] && [ -f "$unpacked/src/libsodium/crypto_auth/hmacsha256/auth_hmacsha256.c" ] || {
+    echo "install-deps: the libsodium source package unpacked to no usable folder in $sodium_dir" >&2
+    return 1
+  }
+  ln -sfn "$unpacked" "$sodium_dir/libsodium"
+  echo "install-deps: libsodium sources in $unpacked"
+}
+if [ ! -f "$sodium_dir/libsodium/src/libsodium/crypto_auth/hmacsha256/auth_hmacsha256.c" ]; then
+  sodium_source || exit 1
 fi
 
 # Wine's ANSI code page follows the locale: ja_JP.UTF-8 gives code page 932.
