@@ -6,53 +6,41 @@
 #include "messages.h"
 #include "text.h"
 
-namespace {
-
-enum Option {
-  OPTION_SETTINGS = 1,
-  OPTION_KEY = 2,
-  OPTION_LENGTH = 4,
-  OPTION_CLASSES = 8,
-  OPTION_FORCE = 16,
-  OPTION_NO_VERIFY = 32,
-  OPTION_CLIP = 64,
-  OPTION_CLIP_SECONDS = 128,
-  // Options that take no value.
-  OPTION_FLAGS = OPTION_FORCE | OPTION_NO_VERIFY | OPTION_CLIP,
+const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
+    {"--settings", OPTION_SETTINGS, VALUE_FILE},
+    {"--key", OPTION_KEY, VALUE_FILE},
+    {"--length", OPTION_LENGTH, VALUE_NUMBER},
+    {"--classes", OPTION_CLASSES, VALUE_CLASSES},
+    {"--derivation", OPTION_DERIVATION, VALUE_DERIVATION},
+    {"--no-verify", OPTION_NO_VERIFY, VALUE_NONE},
+    {"--clip", OPTION_CLIP, VALUE_NONE},
+    {"--clip-seconds", OPTION_CLIP_SECONDS, VALUE_NUMBER},
+    {"--keep-old", OPTION_KEEP_OLD, VALUE_FILE},
+    {"--force", OPTION_FORCE, VALUE_NONE},
 };
 
-struct CommandRule {
-  const char* name;
-  CliCommand command;
-  unsigned allowed;  // Option bits
-  int minPositional;
-  int maxPositional;
-};
-
-const CommandRule COMMAND_RULES[] = {
+const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT] = {
     {"generate", CLI_GENERATE,
-     OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_NO_VERIFY | OPTION_CLIP |
-         OPTION_CLIP_SECONDS,
-     0, 1},
-    {"new-key", CLI_NEW_KEY, OPTION_FORCE, 1, 1},
-    {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_FORCE, 0, 0},
-    {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0},
-    {"verify", CLI_VERIFY, OPTION_SETTINGS | OPTION_KEY, 0, 0},
-    {"export-key", CLI_EXPORT_KEY, OPTION_SETTINGS | OPTION_KEY, 0, 0},
-    {"import-key", CLI_IMPORT_KEY, OPTION_FORCE, 1, 1},
+     OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_DERIVATION | OPTION_NO_VERIFY |
+         OPTION_CLIP | OPTION_CLIP_SECONDS,
+     0, 1, false},
+    {"new-key", CLI_NEW_KEY, OPTION_FORCE, 1, 1, true},
+    {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_DERIVATION | OPTION_FORCE, 0, 0, false},
+    {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0, false},
+    {"verify", CLI_VERIFY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
+    {"change-key-password", CLI_CHANGE_KEY_PASSWORD, OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD, 0, 0, false},
+    {"export-key", CLI_EXPORT_KEY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
+    {"import-key", CLI_IMPORT_KEY, OPTION_FORCE, 1, 1, true},
 };
 
-struct ClassName {
-  const char* name;
-  uint32_t flag;
-};
-
-const ClassName CLASS_NAMES[] = {
+const ClassName CLASS_NAMES[CLASS_NAME_COUNT] = {
     {"digits", OPT_DIGITS},
     {"lower", OPT_LOWER},
     {"upper", OPT_UPPER},
     {"symbols", OPT_SYMBOLS},
 };
+
+namespace {
 
 bool Fail(CliOptions* options, const char* first, const char* second = "", const char* third = "") {
   options->message[0] = 0;
@@ -100,6 +88,13 @@ bool TakeClipSeconds(CliOptions* options, const char* value) {
   return true;
 }
 
+bool TakeDerivation(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n != 1 && n != 2) return Fail(options, "--derivation takes 1 or 2");
+  options->derivation = (int32_t)n;
+  return true;
+}
+
 bool TakeClasses(CliOptions* options, const char* value) {
   uint32_t flags = 0;
   const char* p = value;
@@ -134,6 +129,12 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     if (strcmp(argv[i], "--") == 0) break;
     if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0) return true;
   }
+  for (int i = 1; i < argc && strcmp(argv[i], "--") != 0; ++i) {
+    if (strcmp(argv[i], "--version") == 0 || strcmp(argv[i], "-V") == 0) {
+      options->command = CLI_VERSION;
+      return true;
+    }
+  }
   if (argc < 2) return Fail(options, "no command given");
 
   const CommandRule* rule = nullptr;
@@ -150,7 +151,7 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     const char* arg = argv[i];
     if (optionsEnded || arg[0] != '-' || arg[1] == 0) {
       if (++positional > rule->maxPositional) return Fail(options, "unexpected argument for ", rule->name);
-      if (rule->command == CLI_GENERATE) {
+      if (!rule->positionalIsFile) {
         if (BoundedLength(arg, TEXT_CAPACITY) >= TEXT_CAPACITY) return Fail(options, "pass phrase too long");
         CopyText(options->passPhrase, TEXT_CAPACITY, arg);
         options->hasPassPhrase = true;
@@ -173,21 +174,17 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     memcpy(name, arg, nameLength);
     name[nameLength] = 0;
 
-    unsigned option = 0;
-    if (strcmp(name, "--settings") == 0) option = OPTION_SETTINGS;
-    if (strcmp(name, "--key") == 0) option = OPTION_KEY;
-    if (strcmp(name, "--length") == 0) option = OPTION_LENGTH;
-    if (strcmp(name, "--classes") == 0) option = OPTION_CLASSES;
-    if (strcmp(name, "--force") == 0) option = OPTION_FORCE;
-    if (strcmp(name, "--no-verify") == 0) option = OPTION_NO_VERIFY;
-    if (strcmp(name, "--clip") == 0) option = OPTION_CLIP;
-    if (strcmp(name, "--clip-seconds") == 0) option = OPTION_CLIP_SECONDS;
-    if (option == 0) return Fail(options, "unknown option: ", name);
+    const OptionRule* known = nullptr;
+    for (const OptionRule& o : OPTION_RULES) {
+      if (strcmp(name, o.name) == 0) known = &o;
+    }
+    if (!known) return Fail(options, "unknown option: ", name);
+    const unsigned option = known->option;
     if (!(rule->allowed & option)) return Fail(options, name, " does not apply to ", rule->name);
     if (seen & option) return Fail(options, name, " given twice");
     seen |= option;
 
-    if (option & OPTION_FLAGS) {
+    if (known->value == VALUE_NONE) {
       if (equals) return Fail(options, name, " takes no value");
       options->force = options->force || option == OPTION_FORCE;
       options->noVerify = options->noVerify || option == OPTION_NO_VERIFY;
@@ -218,6 +215,12 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
         break;
       case OPTION_CLIP_SECONDS:
         ok = TakeClipSeconds(options, value);
+        break;
+      case OPTION_KEEP_OLD:
+        ok = TakeText(options, name, value, options->keepOldPath, PATH_CAPACITY);
+        break;
+      case OPTION_DERIVATION:
+        ok = TakeDerivation(options, value);
         break;
     }
     if (!ok) return false;

@@ -15,6 +15,8 @@ enum CliCommand {
   CLI_VERIFY,
   CLI_EXPORT_KEY,
   CLI_IMPORT_KEY,
+  CLI_CHANGE_KEY_PASSWORD,
+  CLI_VERSION,
 };
 
 enum {
@@ -29,6 +31,7 @@ struct CliOptions {
   char settingsPath[PATH_CAPACITY];  // empty: setting.ini beside the executable
   char keyPath[PATH_CAPACITY];       // generate, verify, export-key: override; init: the key to name
   char newKeyPath[PATH_CAPACITY];    // new-key FILE, import-key FILE
+  char keepOldPath[PATH_CAPACITY];   // change-key-password --keep-old FILE; empty: none
   bool hasPassPhrase;
   char passPhrase[TEXT_CAPACITY];
   bool hasLength;
@@ -39,8 +42,61 @@ struct CliOptions {
   bool noVerify;                       // generate: derive even when the key password does not unmask the key
   bool clip;                           // generate: to the clipboard instead of standard output
   int32_t clipSeconds;                 // 1 to 3600 when clip: until the clipboard is cleared
+  int32_t derivation;                  // generate, init: 1 or 2; 0 when not given
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
+
+// The commands and their options, as the parser checks them and the shell
+// completion offers them.
+enum Option {
+  OPTION_SETTINGS = 1,
+  OPTION_KEY = 2,
+  OPTION_LENGTH = 4,
+  OPTION_CLASSES = 8,
+  OPTION_FORCE = 16,
+  OPTION_NO_VERIFY = 32,
+  OPTION_CLIP = 64,
+  OPTION_CLIP_SECONDS = 128,
+  OPTION_KEEP_OLD = 256,
+  OPTION_DERIVATION = 512,
+};
+
+enum OptionValue {
+  VALUE_NONE,
+  VALUE_FILE,
+  VALUE_NUMBER,
+  VALUE_CLASSES,     // a comma-separated list of CLASS_NAMES
+  VALUE_DERIVATION,  // 1 or 2
+};
+
+struct OptionRule {
+  const char* name;
+  unsigned option;
+  OptionValue value;
+};
+
+struct CommandRule {
+  const char* name;
+  CliCommand command;
+  unsigned allowed;  // Option bits
+  int minPositional;
+  int maxPositional;
+  bool positionalIsFile;  // else a pass phrase
+};
+
+struct ClassName {
+  const char* name;
+  uint32_t flag;
+};
+
+enum {
+  OPTION_RULE_COUNT = 10,
+  COMMAND_RULE_COUNT = 8,
+  CLASS_NAME_COUNT = 4,
+};
+extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];
+extern const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT];
+extern const ClassName CLASS_NAMES[CLASS_NAME_COUNT];
 
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason
 // in options->message. Reads no file and no input; never writes past a buffer.

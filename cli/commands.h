@@ -10,3 +10,4 @@ int RunShowSettings(const CliOptions& options);
 int RunVerify(const CliOptions& options);
 int RunExportKey(const CliOptions& options);
 int RunImportKey(const CliOptions& options);
+int RunChangeKeyPassword(const CliOptions& options);

@@ -3,18 +3,13 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "key_password_change.h"
 #include "keyfile.h"
 #include "messages.h"
 #include "platform.h"
 #include "report.h"
 #include "secrets.h"
 #include "text.h"
-
-namespace {
-
-enum { MIN_KEY_PASSWORD = 8 };
-
-}  // namespace
 
 bool KeyPathFor(const CliOptions& options, char* out) {
   if (options.keyPath[0]) {
@@ -44,17 +39,47 @@ bool ReadKeyPassword() {
     ReportConsole(r, "key password");
     return false;
   }
-  if (strlen(g_keyPassword) < MIN_KEY_PASSWORD) {
+  if (strlen(g_keyPassword) < KEY_PASSWORD_MIN) {
     Report(MSG_KEY_PASSWORD_TOO_SHORT);
     return false;
   }
   return true;
 }
 
-bool MayWriteKeyFile(const char* path, bool force) {
-  FILE* file = force ? nullptr : PlatformOpenFile(path, "rb");
-  if (!file) return true;
+bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out) {
+  ConsoleResult r = ConsoleReadSecret(prompt, out, TEXT_CAPACITY);
+  if (r == CONSOLE_OK) r = ConsoleReadSecret(confirmPrompt, g_keyPasswordConfirm, TEXT_CAPACITY);
+  if (r != CONSOLE_OK) {
+    ReportConsole(r, "key password");
+    return false;
+  }
+  if (strcmp(out, g_keyPasswordConfirm) != 0) {
+    Report(MSG_KEY_PASSWORDS_DIFFER);
+    return false;
+  }
+  const size_t length = strlen(out);
+  if (length < KEY_PASSWORD_MIN) {
+    Report(MSG_NEW_KEY_PASSWORD_TOO_SHORT);
+    return false;
+  }
+  // The dialog would cut a longer one and mask the key with the cut text, which
+  // the full key password typed later never unmasks: refused instead of cut.
+  if (length > KEY_PASSWORD_MAX) {
+    Report("the key password is too long: at most 63 bytes (a Japanese character takes 2)");
+    return false;
+  }
+  return true;
+}
+
+bool FileExists(const char* path) {
+  FILE* file = PlatformOpenFile(path, "rb");
+  if (!file) return false;
   fclose(file);
+  return true;
+}
+
+bool MayWriteKeyFile(const char* path, bool force) {
+  if (force || !FileExists(path)) return true;
   Report("the file exists; --force replaces it (passwords from the old key are then lost)", path);
   return false;
 }

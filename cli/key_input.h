@@ -16,6 +16,13 @@ int ReadKeyReported(const char* keyPath);
 // comes or it is shorter than 8 bytes.
 bool ReadKeyPassword();
 
+// Asks for a new key password twice into out, with the key creation dialog's
+// rules: the two the same, then 8 to 63 bytes. False (reported) otherwise.
+bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out);
+
+// Whether a file can be opened for reading at path.
+bool FileExists(const char* path);
+
 // False (reported) when a file is at path and force is not set: replacing a
 // key loses every password derived from it.
 bool MayWriteKeyFile(const char* path, bool force);

@@ -4,6 +4,7 @@
 #include "args.h"
 #include "clipboard.h"
 #include "commands.h"
+#include "completion.h"
 #include "console.h"
 #include "messages.h"
 #include "report.h"
@@ -26,7 +27,15 @@ bool ShowHelp() {
          ConsoleWriteOut("\n") == CONSOLE_OK;
 }
 
+// Candidates for the bash completion script; the words stay as the shell gave them.
+int Complete(int count, const char* const* words) {
+  static char out[4096];
+  if (!CompletionsFor(count, words, out, sizeof out)) return EXIT_FAILED;
+  return ConsoleWriteOut(out) == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
+}
+
 int Run(int argc, char** argv) {
+  if (argc > 1 && strcmp(argv[1], COMPLETION_ARGUMENT) == 0) return Complete(argc - 2, argv + 2);
   int count = 0;
   ConsoleResult converted = ConsoleArguments(argc, argv, g_arguments, &count);
   if (converted == CONSOLE_TOO_LONG && argc > CLI_MAX_ARGUMENTS) {
@@ -49,6 +58,8 @@ int Run(int argc, char** argv) {
   switch (g_options.command) {
     case CLI_HELP:
       return ShowHelp() ? EXIT_OK : EXIT_FAILED;
+    case CLI_VERSION:
+      return ConsoleWriteOut("sorrel-cli " SORREL_CLI_VERSION "\n") == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
     case CLI_GENERATE:
       return RunGenerate(g_options);
     case CLI_NEW_KEY:
@@ -63,6 +74,8 @@ int Run(int argc, char** argv) {
       return RunExportKey(g_options);
     case CLI_IMPORT_KEY:
       return RunImportKey(g_options);
+    case CLI_CHANGE_KEY_PASSWORD:
+      return RunChangeKeyPassword(g_options);
   }
   return EXIT_USAGE;
 }

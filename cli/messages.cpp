@@ -72,6 +72,15 @@ const char PROMPT_KEY_PASSWORD_CONFIRM[] =
 const char PROMPT_PASS_PHRASE[] =
     "\x83p\x83X\x83t\x83\x8c\x81[\x83Y \x81"
     "F";
+// 新しいキーパスワード ：
+const char PROMPT_NEW_KEY_PASSWORD[] =
+    "\x90V\x82\xb5\x82\xa2\x83L\x81[\x83p\x83X\x83\x8f\x81[\x83h \x81"
+    "F";
+// 新しいキーパスワード確認 ：
+const char PROMPT_NEW_KEY_PASSWORD_CONFIRM[] =
+    "\x90V\x82\xb5\x82\xa2\x83L\x81[\x83p\x83X\x83\x8f\x81[\x83h\x8am\x94"
+    "F \x81"
+    "F";
 
 const char HELP_TEXT[] =
     "Usage: sorrel-cli COMMAND [OPTIONS]\n"
@@ -87,6 +96,11 @@ const char HELP_TEXT[] =
     "  show-settings           print the settings file\n"
     "  verify                  ask for the key password and say whether it unmasks\n"
     "                          the key file (exit 0) or not (exit 1)\n"
+    "  change-key-password     ask for the key password, then a new one twice, and\n"
+    "                          mask the same key with the new one: every password\n"
+    "                          stays the same (a new key would change them all);\n"
+    "                          copies and paper backups of the old key file still\n"
+    "                          open with the old key password\n"
     "  export-key              print the key file as a paper backup: checked lines\n"
     "                          of text; keep it as secret as the key password\n"
     "  import-key FILE         read a paper backup, typed or piped, and write the\n"
@@ -94,11 +108,14 @@ const char HELP_TEXT[] =
     "\n"
     "Options:\n"
     "  --settings FILE   settings file to use instead of the default one named below\n"
-    "  --key FILE        generate, verify, export-key: key file to use instead of\n"
-    "                    the one the settings name\n"
+    "  --key FILE        generate, verify, change-key-password, export-key: key\n"
+    "                    file to use instead of the one the settings name\n"
     "  --length N        generate: password length, 1 to 1023\n"
     "  --classes LIST    generate: character classes, a comma-separated subset of\n"
     "                    digits, lower, upper, symbols\n"
+    "  --derivation N    generate: derivation 1 or 2 for this run instead of the\n"
+    "                    settings' one; init: the derivation the settings name\n"
+    "                    (default 1, which made the passwords of an existing key)\n"
     "  --no-verify       generate: derive even when the key password does not unmask\n"
     "                    the key file (a key password put in force that the key was\n"
     "                    not made with)\n"
@@ -106,8 +123,11 @@ const char HELP_TEXT[] =
     "                    printing it, and clear it after 45 seconds unless something\n"
     "                    else was copied meanwhile (Linux: wl-copy, xclip or xsel)\n"
     "  --clip-seconds N  generate --clip: clear after N seconds, 1 to 3600\n"
+    "  --keep-old FILE   change-key-password: first copy the old key file to FILE,\n"
+    "                    which must not exist\n"
     "  --force           new-key, init, import-key: replace an existing file\n"
     "  --help, -h        show this text\n"
+    "  --version, -V     show the version\n"
     "  --                end of options (for a pass phrase that begins with -)\n"
     "\n"
     "Nothing is written by generate. Exit status: 0 success, 1 failure, 2 usage error.\n";

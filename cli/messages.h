@@ -18,6 +18,8 @@ extern const char MSG_NO_CLASSES[];
 extern const char PROMPT_KEY_PASSWORD[];
 extern const char PROMPT_KEY_PASSWORD_CONFIRM[];
 extern const char PROMPT_PASS_PHRASE[];
+extern const char PROMPT_NEW_KEY_PASSWORD[];
+extern const char PROMPT_NEW_KEY_PASSWORD_CONFIRM[];
 
 // The command line's own.
 extern const char HELP_TEXT[];

@@ -8,9 +8,11 @@
 
 extern char g_keyPassword[TEXT_CAPACITY];
 extern char g_keyPasswordConfirm[TEXT_CAPACITY];
+extern char g_newKeyPassword[TEXT_CAPACITY];
 extern char g_passPhrase[TEXT_CAPACITY];
 extern char g_password[TEXT_CAPACITY];
 extern unsigned char g_keyBytes[KEY_BUFFER_SIZE];
+extern unsigned char g_changedKey[KEY_BUFFER_SIZE];  // the key masked with a new key password
 // A key file in the form of its paper backup, whole or a line at a time.
 extern char g_backupText[BACKUP_TEXT_CAPACITY];
 extern char g_backupLine[TEXT_CAPACITY];

@@ -57,6 +57,8 @@ else()
   endforeach()
   add_custom_target(sorrel_dist_files ALL DEPENDS ${dist}/sorrel-cli.1.gz ${dist}/changelog.gz)
   install(FILES ${dist}/sorrel-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_SOURCE_DIR}/cli/sorrel-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+          RENAME sorrel-cli)
 
   # The licence in Debian's machine-readable copyright format.
   file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)

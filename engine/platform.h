@@ -15,6 +15,12 @@ FILE* PlatformOpenFile(const char* path, const char* mode);
 // Pushes a written stream's data to the disk.
 bool PlatformSyncFile(FILE* file);
 
+// Gives a file just created at temporary, open as file and still empty, the
+// permissions of target (Linux: mode and, where allowed, owner; Windows: the
+// hidden and system attributes), so that replacing target changes its bytes
+// alone. True when target does not exist.
+bool PlatformCopyPermissions(FILE* file, const char* temporary, const char* target);
+
 // Replaces target with source in one step.
 bool PlatformReplaceFile(const char* source, const char* target);
 

@@ -55,6 +55,23 @@ FILE* PlatformOpenFile(const char* path, const char* mode) {
 
 bool PlatformSyncFile(FILE* file) { return fsync(fileno(file)) == 0; }
 
+bool PlatformCopyPermissions(FILE* file, const char*, const char* target) {
+  char native[4096];
+  struct stat st;
+  if (!Convert("UTF-8", "CP932", target, native, sizeof native)) return false;
+  if (stat(native, &st) != 0) return errno == ENOENT;
+  const int fd = fileno(file);
+  // The owner only where it differs and may be given (root replacing a
+  // user's file); the mode always, after the owner, which may clear it.
+  struct stat own;
+  if (fstat(fd, &own) == 0 && (own.st_uid != st.st_uid || own.st_gid != st.st_gid)) {
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+      // Not allowed to: the file stays ours, with no more access than before.
+    }
+  }
+  return fchmod(fd, st.st_mode & 07777) == 0;
+}
+
 bool PlatformReplaceFile(const char* source, const char* target) {
   char from[4096], to[4096];
   if (!Convert("UTF-8", "CP932", source, from, sizeof from) || !Convert("UTF-8", "CP932", target, to, sizeof to))

@@ -21,6 +21,13 @@ FILE* PlatformOpenFile(const char* path, const char* mode) { return fopen(path, 
 
 bool PlatformSyncFile(FILE* file) { return _commit(_fileno(file)) == 0; }
 
+bool PlatformCopyPermissions(FILE*, const char* temporary, const char* target) {
+  DWORD attributes = GetFileAttributesA(target);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  return kept == 0 || SetFileAttributesA(temporary, kept | FILE_ATTRIBUTE_ARCHIVE) != 0;
+}
+
 bool PlatformReplaceFile(const char* source, const char* target) {
   // Not every file system refuses to replace a read-only file: refuse here.
   DWORD attributes = GetFileAttributesA(target);

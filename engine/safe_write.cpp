@@ -40,13 +40,18 @@ bool MakeTemporaryName(const char* path, char* out, size_t capacity) {
 }  // namespace
 
 bool ReplaceFileContents(const char* path, const void* data, size_t size) {
+  return ReplaceFileContentsAs(path, data, size, path);
+}
+
+bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, const char* modelPath) {
   char temporary[512];
   if (!MakeTemporaryName(path, temporary, sizeof temporary)) return false;
 
   FILE* file = Faulted(FILE_STEP_OPEN) ? nullptr : PlatformOpenFile(temporary, "wb");
   if (!file) return false;
 
-  bool ok = true;
+  // Before any byte is in it: a key file kept for its owner alone stays so.
+  bool ok = PlatformCopyPermissions(file, temporary, modelPath);
   const unsigned char* bytes = (const unsigned char*)data;
   // Written in small pieces so that every write is checked on its own.
   for (size_t done = 0; ok && done < size;) {

@@ -16,4 +16,9 @@ extern bool (*g_fileFaultHook)(FileStep step);
 
 // Writes size bytes to a temporary file beside path, then renames it over
 // path. False on any failure; path is then as before and no temporary is left.
+// The new file takes the permissions of path where it exists.
 bool ReplaceFileContents(const char* path, const void* data, size_t size);
+
+// The same, the new file taking the permissions of modelPath where that
+// exists: a copy of a key kept from other users is kept from them too.
+bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, const char* modelPath);

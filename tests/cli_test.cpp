@@ -3,14 +3,22 @@
 #include <string.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "cli_process.h"
 #ifdef _WIN32
 #include "clipboard_service.h"
+#else
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 #include "derive.h"
+#include "key_check.h"
 #include "keyfile.h"
 #include "platform.h"
 #include "settings.h"
@@ -30,6 +38,12 @@ const Text PP_TABLE = {u8"表計算ソフト", "\x95\x5c\x8c\x76\x8e\x5a\x83\x5c
 const Text PP_HALF_WIDTH = {u8"ﾊﾟｽﾜｰﾄﾞ", "\xca\xdf\xbd\xdc\xb0\xc4\xde"};
 const Text PP_CIRCLED = {u8"①②③④", "\x87\x40\x87\x41\x87\x42\x87\x43"};
 const Text PP_SITE = {u8"予約サイト", "\x97\x5c\x96\xf1\x83\x54\x83\x43\x83\x67"};
+const Text KP_KANA = {u8"ひみつのかぎ", "\x82\xd0\x82\xdd\x82\xc2\x82\xcc\x82\xa9\x82\xac"};
+const Text KP_HALF_WIDTH = {u8"ｶｷﾞｦｶｴﾙ123", "\xb6\xb7\xde\xa6\xb6\xb4\xd9\x31\x32\x33"};
+const Text KP_KANJI = {u8"漢字の新しい鍵", "\x8a\xbf\x8e\x9a\x82\xcc\x90\x56\x82\xb5\x82\xa2\x8c\xae"};
+const Text KP_HALF_WIDTH_SHORT = {u8"ﾊﾟｽﾜｰﾄﾞ12", "\xca\xdf\xbd\xdc\xb0\xc4\xde\x31\x32"};
+// 表 and ソ end in 0x5C: a key password byte that is a backslash.
+const Text KP_TABLE = {u8"表計算ソフトの鍵", "\x95\x5c\x8c\x76\x8e\x5a\x83\x5c\x83\x74\x83\x67\x82\xcc\x8c\xae"};
 
 // A fixed key whose passwords the engine's tests know by heart.
 const char FIXED_KEY_HEX[] =
@@ -373,11 +387,33 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
     EXPECT_TRUE(Contains(run.err, "sorrel-cli --help")) << run.err;
     EXPECT_EQ(run.out, "");
   }
+  for (const char* version : {"--version", "-V"}) {
+    CliRun run = RunCli({"generate", version}, "");
+    EXPECT_EQ(run.status, 0) << version;
+    EXPECT_EQ(run.out, "sorrel-cli " SORREL_CLI_VERSION "\n") << version;
+  }
   CliRun help = RunCli({"--help"}, "");
   EXPECT_EQ(help.status, 0);
-  for (const char* word : {"generate", "new-key", "init", "show-settings", "verify", "export-key", "import-key",
-                           "--settings", "--key", "--length", "--classes", "--no-verify", "--clip", "--clip-seconds",
-                           "--force", "digits, lower, upper, symbols"}) {
+  for (const char* word : {"generate",
+                           "new-key",
+                           "init",
+                           "show-settings",
+                           "verify",
+                           "export-key",
+                           "import-key",
+                           "--settings",
+                           "--key",
+                           "--length",
+                           "--classes",
+                           "--no-verify",
+                           "--clip",
+                           "--clip-seconds",
+                           "--force",
+                           "digits, lower, upper, symbols",
+                           "change-key-password",
+                           "--keep-old",
+                           "--derivation",
+                           "--version"}) {
     EXPECT_TRUE(Contains(help.out, word)) << word;
   }
 }
@@ -586,6 +622,209 @@ TEST_F(Cli, AnExportedKeyImportsToTheSameBytes) {
     EXPECT_TRUE(Contains(run.err, c.message)) << c.name << " gave: " << run.err;
     EXPECT_EQ(ReadBytes(copy), ReadBytes(keyA)) << c.name;
   }
+}
+
+namespace {
+
+std::string Line(const Text& t) { return std::string(t.utf8) + "\n"; }
+
+// Mode bits of a file; 0 under Windows, which keeps no such bits.
+unsigned ModeOf(const std::string& path) {
+#ifdef _WIN32
+  (void)path;
+  return 0;
+#else
+  struct stat st;
+  return stat(Utf8FromCp932(path).c_str(), &st) == 0 ? (unsigned)(st.st_mode & 07777) : 1u;
+#endif
+}
+
+void SetMode(const std::string& path, unsigned mode) {
+#ifdef _WIN32
+  SetFileAttributesA(path.c_str(), (mode & 0200) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY);
+#else
+  chmod(Utf8FromCp932(path).c_str(), mode);
+#endif
+}
+
+}  // namespace
+
+// The pool stays, so every password does: through the program for a few
+// requests, through the engine for many more.
+TEST_F(Cli, ChangeKeyPasswordKeepsEveryPassword) {
+  std::mt19937 random(20261209);
+  auto randomAscii = [&random](size_t length) {
+    std::string text;
+    while (text.size() < length) text += (char)(0x21 + random() % 94);
+    return text;
+  };
+  const std::string random63 = randomAscii(63), random8 = randomAscii(8), random20 = randomAscii(20);
+  const Text RANDOM_63 = {random63.c_str(), random63.c_str()}, RANDOM_8 = {random8.c_str(), random8.c_str()},
+             RANDOM_20 = {random20.c_str(), random20.c_str()};
+  struct Case {
+    Text current, next;
+  } cases[] = {
+      {KP_KANA, KP_HALF_WIDTH}, {KP_ASCII, KP_KANJI},  {KP_HALF_WIDTH_SHORT, KP_TABLE},
+      {KP_JAPANESE, RANDOM_63}, {RANDOM_63, RANDOM_8}, {RANDOM_20, KP_KANA},
+  };
+  struct Request {
+    std::vector<std::string> args;
+    const char* passPhrase;  // code page 932
+  } requests[] = {
+      {{"example.com"}, "example.com"},
+      {{"--length", "40", "--classes", "digits,symbols", PP_TABLE.utf8}, PP_TABLE.cp932},
+      {{"--length", "1023", PP_HALF_WIDTH.utf8}, PP_HALF_WIDTH.cp932},
+      {{"--classes", "upper", "--length", "5", PP_CIRCLED.utf8}, PP_CIRCLED.cp932},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.current.utf8) + " -> " + c.next.utf8);
+    const std::string key = MakeKey(dir + "change" + std::to_string(index++) + ".key", c.current.cp932);
+    const std::string ini = MakeSettings("change.ini", key, [](SettingsRecord*) {});
+    SetMode(key, 0600);
+    const std::string before = ReadBytes(key);
+    std::vector<std::string> printed;
+    for (const Request& r : requests) {
+      std::vector<std::string> args = {"generate", "--settings", ini};
+      args.insert(args.end(), r.args.begin(), r.args.end());
+      printed.push_back(RunCli(args, Terminal(Line(c.current))).out);
+    }
+
+    CliRun run =
+        RunCli({"change-key-password", "--settings", ini}, Terminal(Line(c.current) + Line(c.next) + Line(c.next)));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "the key password is changed: every password stays the same\n"
+              "copies of the old key file and paper backups made before still open with the old key password: "
+              "destroy them, or make new ones (sorrel-cli export-key)\n");
+    const std::string after = ReadBytes(key);
+    ASSERT_EQ(after.size(), (size_t)KEY_FILE_SIZE);
+    EXPECT_NE(after, before);
+#ifndef _WIN32
+    EXPECT_EQ(ModeOf(key), 0600u) << "the key file's permissions are kept";
+#endif
+
+    for (size_t i = 0; i < printed.size(); ++i) {
+      std::vector<std::string> args = {"generate", "--settings", ini};
+      args.insert(args.end(), requests[i].args.begin(), requests[i].args.end());
+      EXPECT_EQ(RunCli(args, Terminal(Line(c.next))).out, printed[i]) << requests[i].passPhrase;
+      EXPECT_NE(printed[i], "") << requests[i].passPhrase;
+    }
+    for (int j = 0; j < 60; ++j) {
+      SettingsRecord s;
+      SetDefaultSettings(&s, "");
+      s.optionFlags = (uint32_t)(j % 15 + 1) << 1;
+      const std::string passPhrase = "site-" + std::to_string(j) + (j % 2 ? PP_SITE.cp932 : "");
+      const int32_t length = 1 + (j * 97) % 1023;
+      char old[TEXT_CAPACITY] = {}, now[TEXT_CAPACITY] = {};
+      ASSERT_TRUE(DerivePassword(s, (const unsigned char*)before.data(), KEY_FILE_SIZE, c.current.cp932,
+                                 passPhrase.c_str(), length, old));
+      ASSERT_TRUE(DerivePassword(s, (const unsigned char*)after.data(), KEY_FILE_SIZE, c.next.cp932, passPhrase.c_str(),
+                                 length, now));
+      EXPECT_EQ(std::string(now), std::string(old)) << passPhrase << ", length " << length;
+    }
+    EXPECT_EQ(RunCli({"verify", "--key", Utf8FromCp932(key)}, Terminal(Line(c.current))).status, 1);
+    EXPECT_EQ(RunCli({"verify", "--key", Utf8FromCp932(key)}, Terminal(Line(c.next))).status, 0);
+  }
+
+  // --keep-old: the old bytes beside the new ones, as closely held as the key.
+  const std::string before = ReadBytes(keyA), kept = dir + "old.key";
+  SetMode(keyA, 0600);
+  CliRun run = RunCli({"change-key-password", "--settings", settings, "--keep-old", kept},
+                      Terminal(Line(KP_JAPANESE) + Line(KP_KANJI) + Line(KP_KANJI)));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(run.out, "is kept: " + kept)) << run.out;
+  EXPECT_EQ(ReadBytes(kept), before);
+  EXPECT_EQ(CheckKeyPassword((const unsigned char*)ReadBytes(keyA).data(), KEY_FILE_SIZE, KP_KANJI.cp932), KEY_OK);
+  EXPECT_EQ(ModeOf(kept), ModeOf(keyA));
+}
+
+// Whatever is refused or fails, the key file is as it was, byte for byte.
+TEST_F(Cli, ChangeKeyPasswordRefusalsLeaveTheKeyFile) {
+  const std::string good = ReadBytes(keyA), key = dir + "refuse.key";
+  ASSERT_TRUE(WriteBytes(dir + "exists.key", "x"));
+  const std::string kp = Line(KP_JAPANESE), next = Line(KP_KANJI);
+  const std::string doubled = std::string(KP_JAPANESE.utf8) + KP_JAPANESE.utf8 + "\n";
+  struct Case {
+    const char* name;
+    std::string bytes;  // the key file before; empty: none
+    std::vector<std::string> args;
+    std::string input;
+    const char* message;
+    bool readOnly;
+  } cases[] = {
+      {"wrong current key password", good, {}, "wrong password\n" + next + next, "does not match this key file", false},
+      {"current key password of 7 bytes", good, {}, "1234567\n" + next + next, u8"キーパスワードを８文字以上", false},
+      {"new ones differ", good, {}, kp + next + Line(KP_KANA), u8"２つのキーパスワードが一致しません", false},
+      {"new one too short", good, {}, kp + "1234567\n1234567\n", u8"キーパスワードが短すぎます", false},
+      {"new one of 64 bytes",
+       good,
+       {},
+       kp + std::string(64, 'k') + "\n" + std::string(64, 'k') + "\n",
+       "at most 63 bytes",
+       false},
+      {"new one the current one", good, {}, kp + kp + kp, "must differ from the current one", false},
+      // The same mask: the current key password would still open the key.
+      {"new one the current one twice", good, {}, kp + doubled + doubled, "must differ from the current one", false},
+      {"no new key password", good, {}, kp + next, "no input left", false},
+      {"no key file", "", {}, kp + next + next, u8"キーファイルの取得に失敗しました", false},
+      {"not a key file", good + "x", {}, kp + next + next, "not a key file: 104 bytes", false},
+      {"--keep-old names a file", good, {"--keep-old", dir + "exists.key"}, kp + next + next, "the file exists", false},
+      {"key file read-only", good, {}, kp + next + next, "could not be replaced; it is unchanged", true},
+  };
+  auto check = [&](const char* name, const std::string& path, const std::string& bytes, std::vector<std::string> args,
+                   const std::string& input, const char* message) {
+    args.insert(args.begin(), {"change-key-password", "--key", path});
+    CliRun run = RunCli(args, Terminal(input));
+    EXPECT_EQ(run.status, 1) << name;
+    EXPECT_TRUE(Contains(run.err, Terminal(message))) << name << " gave: " << run.err;
+    EXPECT_EQ(run.out, "") << name;
+    if (bytes.empty()) {
+      EXPECT_FALSE(Exists(path)) << name;
+    } else {
+      EXPECT_TRUE(ReadBytes(path) == bytes) << name;
+    }
+    EXPECT_EQ(ReadBytes(dir + "exists.key"), "x") << name;
+  };
+  for (const Case& c : cases) {
+    SetMode(key, 0644);
+    PlatformRemoveFile(key.c_str());
+    if (!c.bytes.empty()) {
+      ASSERT_TRUE(WriteBytes(key, c.bytes));
+    }
+    if (c.readOnly) SetMode(key, 0444);
+    check(c.name, key, c.bytes, c.args, c.input, c.message);
+  }
+  SetMode(key, 0644);
+
+#ifndef _WIN32
+  // A read-only folder and a full disk, on a small file system of their own
+  // (root passes by the permission bits of a folder).
+  const std::string mnt = ScratchDir("change-fs") + "mnt/";
+  umount2(mnt.c_str(), MNT_DETACH);
+  ASSERT_TRUE(MakeDirectory(mnt));
+  if (mount("sorrel-cli", mnt.c_str(), "tmpfs", 0, "size=64k") != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here: read-only folder and full disk not tried";
+  }
+  const std::string inside = mnt + "my.key";
+  ASSERT_TRUE(WriteBytes(inside, good));
+  ASSERT_EQ(mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  check("read-only folder", inside, good, {}, kp + next + next, "could not be replaced; it is unchanged");
+  ASSERT_EQ(mount(nullptr, mnt.c_str(), nullptr, MS_REMOUNT, nullptr), 0);
+  int fd = open((mnt + "filler").c_str(), O_CREAT | O_WRONLY, 0644);
+  char block[1024] = {};
+  while (write(fd, block, sizeof block) > 0) {
+  }
+  while (write(fd, block, 1) == 1) {
+  }
+  close(fd);
+  check("full disk", inside, good, {}, kp + next + next, "No space left on device");
+  check("full disk, --keep-old", inside, good, {"--keep-old", mnt + "old.key"}, kp + next + next,
+        "the old key file could not be kept; the key file is unchanged");
+  EXPECT_FALSE(Exists(mnt + "old.key"));
+  EXPECT_EQ(CountTemporaries(mnt), 0);
+  umount2(mnt.c_str(), MNT_DETACH);
+#endif
 }
 
 #ifdef _WIN32

@@ -89,13 +89,16 @@ dpkg -x "$deb" "$debroot"
 contents() {
   local listed
   listed=$(cd "$debroot" && find . -type f | sort)
-  [ "$listed" = "$(printf '%s\n' ./usr/bin/sorrel-cli ./usr/share/doc/sorrel-cli/changelog.gz \
-    ./usr/share/doc/sorrel-cli/copyright ./usr/share/man/man1/sorrel-cli.1.gz)" ] || { echo "$listed"; return 1; }
+  [ "$listed" = "$(printf '%s\n' ./usr/bin/sorrel-cli ./usr/share/bash-completion/completions/sorrel-cli \
+    ./usr/share/doc/sorrel-cli/changelog.gz ./usr/share/doc/sorrel-cli/copyright \
+    ./usr/share/man/man1/sorrel-cli.1.gz)" ] || { echo "$listed"; return 1; }
 }
-check ".deb: unpacks with dpkg -x: program, manual page, copyright, changelog" contents
+check ".deb: unpacks with dpkg -x: program, completion, manual page, copyright, changelog" contents
 
 cli=$debroot/usr/bin/sorrel-cli
 check ".deb: sorrel-cli --help runs" "$cli" --help
+check ".deb: the bash completion completes with the packaged program" \
+  bash "$(dirname "$0")/cli_completion.sh" "$debroot/usr/share/bash-completion/completions/sorrel-cli" "$cli"
 
 # The packaged program keeps its settings in the user's configuration folder.
 settings_folder() {

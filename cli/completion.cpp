@@ -1,0 +1,89 @@
+#include "completion.h"
+
+#include <string.h>
+
+#include "args.h"
+#include "text.h"
+
+const char COMPLETION_ARGUMENT[] = "__complete";
+
+namespace {
+
+bool Line(char* out, size_t capacity, const char* word) {
+  return AppendText(out, capacity, word) && AppendText(out, capacity, "\n");
+}
+
+const OptionRule* FindOption(const char* name) {
+  for (const OptionRule& o : OPTION_RULES) {
+    if (strcmp(name, o.name) == 0) return &o;
+  }
+  return nullptr;
+}
+
+bool ValuesFor(OptionValue value, char* out, size_t capacity) {
+  switch (value) {
+    case VALUE_FILE:
+      return Line(out, capacity, "@files");
+    case VALUE_CLASSES: {
+      bool ok = Line(out, capacity, "@list");
+      for (const ClassName& c : CLASS_NAMES) ok = ok && Line(out, capacity, c.name);
+      return ok;
+    }
+    case VALUE_DERIVATION:
+      return Line(out, capacity, "1") && Line(out, capacity, "2");
+    case VALUE_NONE:
+    case VALUE_NUMBER:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CompletionsFor(int count, const char* const* words, char* out, size_t capacity) {
+  out[0] = 0;
+  if (count < 1) return true;
+  const char* current = words[count - 1];
+  if (count == 1) {
+    bool ok = true;
+    for (const CommandRule& r : COMMAND_RULES) ok = ok && Line(out, capacity, r.name);
+    return ok && Line(out, capacity, "--help") && Line(out, capacity, "--version");
+  }
+  const CommandRule* rule = nullptr;
+  for (const CommandRule& r : COMMAND_RULES) {
+    if (strcmp(words[0], r.name) == 0) rule = &r;
+  }
+  if (!rule) return true;
+
+  // What the words before the current one have used up.
+  unsigned seen = 0;
+  int positional = 0;
+  bool optionsEnded = false;
+  for (int i = 1; i < count - 1; ++i) {
+    const char* word = words[i];
+    if (optionsEnded || word[0] != '-' || word[1] == 0) {
+      ++positional;
+      continue;
+    }
+    if (strcmp(word, "--") == 0) {
+      optionsEnded = true;
+      continue;
+    }
+    const OptionRule* option = FindOption(word);
+    if (!option) continue;  // unknown, or --name=value, which holds its value
+    seen |= option->option;
+    if (option->value == VALUE_NONE) continue;
+    if (i == count - 2) return ValuesFor(option->value, out, capacity);  // the current word is its value
+    ++i;
+  }
+
+  if (!optionsEnded && (current[0] == '-' || (current[0] == 0 && positional >= rule->maxPositional))) {
+    bool ok = true;
+    for (const OptionRule& o : OPTION_RULES) {
+      if ((rule->allowed & o.option) && !(seen & o.option)) ok = ok && Line(out, capacity, o.name);
+    }
+    return ok && Line(out, capacity, "--help");
+  }
+  if (rule->positionalIsFile && positional < rule->maxPositional) return Line(out, capacity, "@files");
+  return true;
+}

@@ -1,0 +1,47 @@
+#!/bin/bash
+# The bash completion script, sourced as bash-completion sources it, completing
+# a few command lines with the program it asks: cli_completion.sh SCRIPT SORREL_CLI
+set -euo pipefail
+script=$(realpath "$1") cli=$(realpath "$2")
+# shellcheck source=/dev/null
+source "$script" || { echo "cli_completion: $script does not source" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+touch "$work/my.key" "$work/my.ini"
+cd "$work"
+
+failed=0
+# check "WORDS AFTER THE PROGRAM" "EXPECTED REPLIES": the last word is the one completed.
+check() {
+  local line=$1 expected=$2
+  read -r -a words <<<"$line"
+  [[ $line == *" " ]] && words+=("")
+  COMP_WORDS=("$cli" "${words[@]}")
+  COMP_CWORD=${#words[@]}
+  COMPREPLY=()
+  _sorrel_cli
+  local got="${COMPREPLY[*]}"
+  if [ "$got" != "$expected" ]; then
+    echo "cli_completion: 'sorrel-cli $line' gave '$got', expected '$expected'" >&2
+    failed=1
+  fi
+}
+
+check "ch" "change-key-password"
+check "--v" "--version"
+check "change-key-password " "--settings --key --keep-old --help"
+check "change-key-password --key my.key --" "--settings --keep-old --help"
+check "generate --cl" "--classes --clip --clip-seconds"
+check "generate --classes " "digits lower upper symbols"
+check "generate --classes digits,u" "digits,upper"
+check "generate --classes lower,digits," "lower,digits,upper lower,digits,symbols"
+check "generate --classes = s" "symbols"
+check "generate --derivation " "1 2"
+check "init --key my.key --d" "--derivation"
+check "generate --settings my." "my.ini my.key"
+check "change-key-password --keep-old = my.k" "my.key"
+check "new-key m" "my.ini my.key"
+check "generate example" ""
+check "frobnicate --" ""
+[ "$failed" -eq 0 ] && echo "cli_completion: every line completes as expected"
+exit "$failed"
