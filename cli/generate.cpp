@@ -62,9 +62,10 @@ int RunGenerate(const CliOptions& options) {
     return EXIT_FAILED;
   }
   const char* keyPath = options.keyPath[0] ? options.keyPath : settings.keyFilePath;
-  if (options.hasClasses) {
-    settings.optionFlags = (settings.optionFlags & OPT_CLIPBOARD) | options.classFlags;
-  }
+  const uint32_t classes = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
+  if (options.hasClasses) settings.optionFlags = (settings.optionFlags & ~classes) | options.classFlags;
+  if (options.derivation == 1) settings.optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
+  if (options.derivation == 2) settings.optionFlags |= OPT_DERIVATION_2;
   const int32_t length = options.hasLength ? options.length : settings.passwordLength;
 
   // Everything that needs no secret is checked before one is asked for.

@@ -37,6 +37,8 @@ int RunInit(const CliOptions& options) {
 
   SettingsRecord record;
   SetDefaultSettings(&record, keyPath);
+  // Derivation 1 unless asked: it made the passwords of a key already in use.
+  if (options.derivation == 2) record.optionFlags |= OPT_DERIVATION_2;
   // The user's configuration folder may not be there yet.
   const bool inUserConfig = g_settingsInUserConfig && !options.settingsPath[0];
   if ((inUserConfig && !ConsoleMakeParentFolders(settingsPath)) || !SaveSettingsTo(settingsPath, record)) {

@@ -74,6 +74,7 @@ int RunShowSettings(const CliOptions& options) {
     ok = ok && Line(label, c.chars);
   }
   ok = ok && Line("clipboard:", (s.optionFlags & OPT_CLIPBOARD) ? "on" : "off");
+  ok = ok && Line("derivation:", (s.optionFlags & OPT_DERIVATION_2) ? "2" : "1 (the original)");
   if (!ok) {
     ReportConsole(CONSOLE_FAILED, "standard output");
     return EXIT_FAILED;

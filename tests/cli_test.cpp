@@ -294,14 +294,67 @@ TEST_F(Cli, EveryClassSubsetGivesTheEnginesPassword) {
   }
 }
 
+// Fixed keys whose passwords are known by heart: derivation 1's from the
+// engine's tests, derivation 2's published vector.
 TEST_F(Cli, GivesTheKnownPasswordOfAFixedKey) {
-  std::string bytes;
-  for (const char* p = FIXED_KEY_HEX; *p; p += 2) bytes += (char)std::stoi(std::string(p, 2), nullptr, 16);
-  ASSERT_TRUE(WriteBytes(dir + "fixed.key", bytes));
-  CliRun run = Generate({"--key", dir + "fixed.key", "example.com"}, "correct horse\n");
-  EXPECT_EQ(run.out, "#23]X59X/spjXj#X\n") << run.err;
-  run = Generate({"--key", dir + "fixed.key", "--classes", "digits", "example.com"}, "correct horse\n");
-  EXPECT_EQ(run.out, "4375709279161860\n") << run.err;
+  // The key alphabet in its own order, masked with "correct horse".
+  const char VECTOR_KEY_HEX[] =
+      "535f4343575147135c5b4746535558454a5d5a4d612a2c36362324273b382e2f396e273f232136373a24253d3a2e410a0c161603"
+      "04071b180e0f194e071f030116171a04051d1a0e014b4b57554d4a45595e484d280f52544e4e5b5c2f292f3b3c145b14120c00";
+  auto write = [this](const char* name, const char* hex) {
+    std::string bytes;
+    for (const char* p = hex; *p; p += 2) bytes += (char)std::stoi(std::string(p, 2), nullptr, 16);
+    EXPECT_TRUE(WriteBytes(dir + name, bytes));
+    return dir + name;
+  };
+  const std::string fixed = write("fixed.key", FIXED_KEY_HEX), vector = write("vector.key", VECTOR_KEY_HEX);
+  const uint32_t D2 = OPT_DERIVATION_2;
+  struct Case {
+    const char* name;
+    std::string key;
+    uint32_t flags;  // of the settings file
+    int32_t length;
+    std::vector<std::string> args;
+    std::string expected;  // "": derivation 1 from the engine, bit 32 cleared
+  } cases[] = {
+      {"derivation 1", fixed, DEFAULT_OPTION_FLAGS, 16, {"example.com"}, "#23]X59X/spjXj#X"},
+      {"derivation 1, digits",
+       fixed,
+       DEFAULT_OPTION_FLAGS,
+       16,
+       {"--classes", "digits", "example.com"},
+       "4375709279161860"},
+      {"derivation 2 in the settings", vector, 63, 16, {"example.com"}, "-*r|em5W#J*=3udn"},
+      {"derivation 2, digits", vector, D2 | OPT_DIGITS, 6, {"bank"}, "797938"},
+      {"--derivation 2 over derivation 1",
+       vector,
+       DEFAULT_OPTION_FLAGS,
+       16,
+       {"--derivation", "2", "example.com"},
+       "-*r|em5W#J*=3udn"},
+      {"--classes keeps derivation 2", vector, 63, 6, {"--classes", "digits", "bank"}, "797938"},
+      {"--derivation=2 with --classes and --length",
+       vector,
+       DEFAULT_OPTION_FLAGS,
+       16,
+       {"--derivation=2", "--classes", "digits", "--length", "6", "bank"},
+       "797938"},
+      {"--derivation 1 over derivation 2", vector, 63, 16, {"--derivation", "1", "example.com"}, ""},
+      {"--derivation 1, digits", vector, D2 | OPT_DIGITS, 6, {"--derivation", "1", "bank"}, ""},
+  };
+  for (const Case& c : cases) {
+    const std::string ini = MakeSettings("known.ini", c.key, [&c](SettingsRecord* s) {
+      s->optionFlags = c.flags;
+      s->passwordLength = c.length;
+    });
+    // Derivation 1 as the engine gives it, for the record without bit 32.
+    const std::string expected =
+        c.expected.empty() ? Expected(ini, "", "correct horse", c.args.back().c_str(), 0, c.flags & ~D2) : c.expected;
+    std::vector<std::string> args = {"--settings", ini};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    CliRun run = Generate(args, "correct horse\n");
+    EXPECT_EQ(run.out, expected + "\n") << c.name << ": " << run.err;
+  }
 }
 
 TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
@@ -379,6 +432,8 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
       {{"new-key"}, "needs a FILE"},
       {{"init"}, "init needs --key"},
       {{"show-settings", "--force"}, "does not apply"},
+      {{"generate", "--derivation", "3"}, "--derivation takes 1 or 2"},
+      {{"verify", "--derivation", "2"}, "does not apply"},
   };
   for (const Case& c : cases) {
     CliRun run = RunCli(c.args, "");
@@ -507,6 +562,15 @@ TEST_F(Cli, InitWritesTheDefaultsAndKeepsAnExistingFile) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadBytes(target), before);
 
+  // Derivation 1 unless asked; --derivation 2 sets bit 32 and nothing else.
+  run = RunCli({"init", "--force", "--derivation", "2", "--key", Utf8FromCp932(keyB), "--settings", target}, "");
+  EXPECT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(LoadSettingsFrom(target.c_str(), &written));
+  expected.optionFlags |= OPT_DERIVATION_2;
+  EXPECT_EQ(memcmp(&written, &expected, sizeof written), 0);
+  run = RunCli({"init", "--force", "--derivation=1", "--key", Utf8FromCp932(keyB), "--settings", target}, "");
+  EXPECT_EQ(ReadBytes(target), before) << run.err;
+
   run = RunCli({"init", "--key", dir + "nothing.key", "--settings", dir + "other.ini"}, "");
   EXPECT_EQ(run.status, 1);
   EXPECT_TRUE(Contains(run.err, Terminal(u8"キーファイルの取得に失敗しました"))) << run.err;
@@ -534,7 +598,7 @@ TEST_F(Cli, UsesTheSettingsFileBesideTheExecutable) {
 TEST_F(Cli, ShowsTheSettingsReadably) {
   const std::string keyPath = dir + "\x8c\xae.key";  // 鍵.key
   std::string changed = MakeSettings("changed.ini", keyPath, [](SettingsRecord* s) {
-    s->optionFlags = OPT_DIGITS | OPT_SYMBOLS;
+    s->optionFlags = OPT_DIGITS | OPT_SYMBOLS | OPT_DERIVATION_2;
     s->passwordLength = 1024;
     strcpy(s->upperChars, "AB\x81");  // a lead byte without its second byte
   });
@@ -548,12 +612,14 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
            std::string("  upper    off AB\\x81\n"),
            std::string("  symbols  on  !#$%&()*+,-.\\/:;<=>?@[]^_`{|}~\n"),
            std::string("clipboard:     off\n"),
+           std::string("derivation:    2\n"),
        }) {
     EXPECT_TRUE(Contains(run.out, line)) << line << " not in:\n" << run.out;
   }
   run = RunCli({"show-settings", "--settings", settings}, "");
   EXPECT_TRUE(Contains(run.out, "length:        16\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "clipboard:     on\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "derivation:    1 (the original)\n")) << run.out;
   run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
   EXPECT_EQ(run.status, 1);
 }
@@ -713,7 +779,7 @@ TEST_F(Cli, ChangeKeyPasswordKeepsEveryPassword) {
     for (int j = 0; j < 60; ++j) {
       SettingsRecord s;
       SetDefaultSettings(&s, "");
-      s.optionFlags = (uint32_t)(j % 15 + 1) << 1;
+      s.optionFlags = (uint32_t)(j % 15 + 1) << 1 | (j % 2 ? OPT_DERIVATION_2 : 0);
       const std::string passPhrase = "site-" + std::to_string(j) + (j % 2 ? PP_SITE.cp932 : "");
       const int32_t length = 1 + (j * 97) % 1023;
       char old[TEXT_CAPACITY] = {}, now[TEXT_CAPACITY] = {};
