@@ -1,5 +1,6 @@
 // The command line of sorrel-cli: arguments (split at zero bytes) converted
-// from the terminal's encoding, then taken apart by ParseArguments.
+// from the terminal's encoding, then taken apart by ParseArguments; and the
+// same words as the shell completion hands them over.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "args.h"
+#include "completion.h"
 #include "console.h"
 #include "fuzz_files.h"
 
@@ -22,6 +24,7 @@ void CheckParse(int argc, const char* const* argv) {
   FUZZ_CHECK(Terminated(options.settingsPath, PATH_CAPACITY));
   FUZZ_CHECK(Terminated(options.keyPath, PATH_CAPACITY));
   FUZZ_CHECK(Terminated(options.newKeyPath, PATH_CAPACITY));
+  FUZZ_CHECK(Terminated(options.keepOldPath, PATH_CAPACITY));
   FUZZ_CHECK(Terminated(options.passPhrase, TEXT_CAPACITY));
   FUZZ_CHECK(Terminated(options.message, CLI_MESSAGE_CAPACITY));
   if (!ok) {
@@ -29,6 +32,7 @@ void CheckParse(int argc, const char* const* argv) {
     return;
   }
   if (options.hasLength) FUZZ_CHECK(options.length >= 1 && options.length <= CLI_MAX_LENGTH);
+  FUZZ_CHECK(options.derivation >= 0 && options.derivation <= 2);
   if (options.clip) FUZZ_CHECK(options.clipSeconds >= 1 && options.clipSeconds <= CLI_MAX_CLIP_SECONDS);
   if (options.hasClasses) {
     FUZZ_CHECK(options.classFlags != 0);
@@ -46,7 +50,9 @@ void CheckParse(int argc, const char* const* argv) {
     case CLI_SHOW_SETTINGS:
     case CLI_VERIFY:
     case CLI_EXPORT_KEY:
+    case CLI_CHANGE_KEY_PASSWORD:
     case CLI_HELP:
+    case CLI_VERSION:
       break;
     default:
       FuzzFail("unknown command");
@@ -57,6 +63,11 @@ void CheckParse(int argc, const char* const* argv) {
     for (int i = 2; i < argc; ++i) found = found || strcmp(argv[i], options.passPhrase) == 0;
     FUZZ_CHECK(found);
   }
+
+  // Candidates only from the tables, within the buffer, never cut.
+  char out[4096];
+  memset(out, 0xEE, sizeof out);
+  if (argc > 1 && CompletionsFor(argc - 1, argv + 1, out, sizeof out)) FUZZ_CHECK(Terminated(out, sizeof out));
 }
 
 }  // namespace
