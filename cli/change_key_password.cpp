@@ -43,20 +43,9 @@ bool MayKeepOld(const char* path) {
 
 int RunChangeKeyPassword(const CliOptions& options) {
   char keyPath[PATH_CAPACITY];
-  if (!KeyPathFor(options, keyPath)) return EXIT_FAILED;
   if (!MayKeepOld(options.keepOldPath)) return EXIT_FAILED;
-  const int count = ReadKeyReported(keyPath);
+  const int count = ReadKeyAndKeyPassword(options, keyPath, "the key password is not changed");
   if (count == 0) return EXIT_FAILED;
-  // As verify: a file of the wrong shape fails with any key password.
-  KeyVerdict verdict = CheckKeyShape(g_keyBytes, count);
-  if (verdict == KEY_OK) {
-    if (!ReadKeyPassword()) return EXIT_FAILED;
-    verdict = CheckKeyPassword(g_keyBytes, count, g_keyPassword);
-  }
-  if (verdict != KEY_OK) {
-    ReportKeyVerdict(verdict, count, keyPath, "the key password is not changed");
-    return EXIT_FAILED;
-  }
 
   if (!ReadNewKeyPassword(PROMPT_NEW_KEY_PASSWORD, PROMPT_NEW_KEY_PASSWORD_CONFIRM, g_newKeyPassword)) {
     return EXIT_FAILED;

@@ -46,6 +46,20 @@ bool ReadKeyPassword() {
   return true;
 }
 
+int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* advice) {
+  if (!KeyPathFor(options, keyPath)) return 0;
+  const int count = ReadKeyReported(keyPath);
+  if (count == 0) return 0;
+  KeyVerdict verdict = CheckKeyShape(g_keyBytes, count);
+  if (verdict == KEY_OK) {
+    if (!ReadKeyPassword()) return 0;
+    verdict = CheckKeyPassword(g_keyBytes, count, g_keyPassword);
+  }
+  if (verdict == KEY_OK) return count;
+  ReportKeyVerdict(verdict, count, keyPath, advice);
+  return 0;
+}
+
 bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out) {
   ConsoleResult r = ConsoleReadSecret(prompt, out, TEXT_CAPACITY);
   if (r == CONSOLE_OK) r = ConsoleReadSecret(confirmPrompt, g_keyPasswordConfirm, TEXT_CAPACITY);

@@ -16,6 +16,12 @@ int ReadKeyReported(const char* keyPath);
 // comes or it is shorter than 8 bytes.
 bool ReadKeyPassword();
 
+// verify's check: the key file (--key, else the settings' one, its path in
+// keyPath) into g_keyBytes, and a key password that unmasks it into
+// g_keyPassword. The count (103), or 0 when either is refused, reported with
+// advice; no key password is asked for a file of the wrong shape.
+int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* advice);
+
 // Asks for a new key password twice into out, with the key creation dialog's
 // rules: the two the same, then 8 to 63 bytes. False (reported) otherwise.
 bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out);
