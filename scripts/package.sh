@@ -183,6 +183,8 @@ EOF
   done)
 }
 
+# One more download is one more line here: SHA256SUMS, BUILDINFO and the
+# check take every file that publish put into dist.
 make_downloads() {
   rm -rf "$dist"
   mkdir -p "$dist"
@@ -216,7 +218,7 @@ check_reproducible() {
   copy_sources "$copy"
   [ "$(umask)" != 0077 ] || other_umask=002
   locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || other_locale=C
-  echo "=== again, from $copy: TZ=$other_tz, umask $other_umask, LC_ALL=$other_locale, $((jobs > 1 ? 1 : 2)) jobs"
+  echo "=== again, from $copy: TZ=$other_tz, umask $other_umask, LC_ALL=$other_locale, -j $((jobs > 1 ? 1 : 2))"
   (
     umask "$other_umask"
     [ -n "$sde_given" ] || unset SOURCE_DATE_EPOCH
@@ -231,7 +233,7 @@ check_reproducible() {
       echo "same      $f"
     else
       echo "DIFFERENT $f"
-      (cd "$again" && diffoscope --no-progress --text - "$dist/$f" "build/dist/$f" 2>&1 | head -n 40) || true
+      (diffoscope --no-progress --text - "$dist/$f" "$again/build/dist/$f" 2>&1 | head -n 40) || true
       differ=$((differ + 1))
     fi
   done
