@@ -25,7 +25,7 @@ check() {  # check WHAT COMMAND...: runs one check, says how it went
 
 checksums() {
   (cd "$dist" && sha256sum -c SHA256SUMS) &&
-    [ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | sort)" = "$(cd "$dist" && ls | grep -vx SHA256SUMS | sort)" ]
+    [ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | sort)" = "$(find "$dist" -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort)" ]
 }
 check "SHA256SUMS: every other file, each as listed" checksums
 
