@@ -15,9 +15,10 @@
 #
 # Usage: scripts/package.sh [--check-reproducible]
 #   --check-reproducible  builds everything, then again from a copy of the sources
-#                         in another folder, with another time zone, locale, umask
-#                         and job count, and compares the two (diffoscope shows
-#                         the first difference); exits non-zero on any difference.
+#                         in another folder, with another time zone, locale, umask,
+#                         job count and (for root) user, and compares the two
+#                         (diffoscope shows the first difference); exits non-zero
+#                         on any difference.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -218,13 +219,22 @@ check_reproducible() {
   copy_sources "$copy"
   [ "$(umask)" != 0077 ] || other_umask=002
   locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' || other_locale=C
-  echo "=== again, from $copy: TZ=$other_tz, umask $other_umask, LC_ALL=$other_locale, -j $((jobs > 1 ? 1 : 2))"
+  # Another user too, where root can hand the copy to nobody and nobody can reach it.
+  local as=() user
+  user=$(id -un)
+  mkdir -p "$again/build"
+  if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1 && command -v setpriv >/dev/null &&
+    chown -R nobody: "$again" && setpriv --reuid=nobody --regid="$(id -g nobody)" --init-groups test -w "$copy"; then
+    as=(setpriv --reuid=nobody --regid="$(id -g nobody)" --init-groups env HOME=/nonexistent)
+    user=nobody
+  fi
+  echo "=== again, from $copy: user $user, TZ=$other_tz, umask $other_umask, LC_ALL=$other_locale, -j $((jobs > 1 ? 1 : 2))"
   (
     umask "$other_umask"
     [ -n "$sde_given" ] || unset SOURCE_DATE_EPOCH
     cd "$copy"
     TZ=$other_tz LC_ALL=$other_locale SORREL_JOBS=$((jobs > 1 ? 1 : 2)) SORREL_BUILD_DIR=$again/build \
-      bash scripts/package.sh
+      "${as[@]}" bash scripts/package.sh
   ) || fail "the second build, from $copy, failed"
 
   local f differ=0
