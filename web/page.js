@@ -33,7 +33,8 @@ const STORE = 'sorrel.settings';
 // What iconv's CP932 gives beyond reversing the browser's Shift_JIS decoder:
 // its many-to-one mappings and its choice among duplicate codes.
 const CP932_EXTRA = [
-  [0x00a5, 0x5c], [0x203e, 0x7e], [0x2212, 0x817c], [0x301c, 0x8160],
+  [0x00a2, 0x8191], [0x00a3, 0x8192], [0x00a5, 0x5c], [0x00ac, 0x81ca], [0x2014, 0x815c],
+  [0x2016, 0x8161], [0x203e, 0x7e], [0x2212, 0x817c], [0x301c, 0x8160],
 ];
 
 const $ = (id) => document.getElementById(id);
@@ -302,7 +303,7 @@ function newKey() {
   $('key-password').value = $('new-key-password').value;
   $('new-key-password').value = $('new-key-confirm').value = '';
   $('key-file').value = '';
-  say(text(S.KEY_GENERATED) + '（sorrel.key）このキーを使用しています。');
+  say(text(S.KEY_GENERATED) + '「sorrel.key」として保存しました。このキーを使用しています。');
 }
 
 // --- forgetting: the lock button, and the page hidden for 5 minutes.
