@@ -2,7 +2,8 @@
 # Makes the files a user downloads, in build/dist/:
 #   sorrel-VERSION-win32.zip, sorrel-VERSION-win64.zip   both programs, the guide, the licence
 #   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page (this machine's architecture)
-#   SHA256SUMS                                            for the three
+#   sorrel-VERSION-web.html                               the web page, one file that works offline
+#   SHA256SUMS                                            for the four
 # Each comes from its own MinSizeRel build (small, stripped), without the tests.
 # Check the result with tests/package_check.sh build/dist.
 set -euo pipefail
@@ -57,6 +58,15 @@ package deb "$deb" "$deb" -DSORREL_USER_CONFIG=ON -DCMAKE_INSTALL_PREFIX=/usr \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)"
 
+# The web page: the engine as WebAssembly, inlined with the page into one file.
+web() {
+  echo "=== sorrel-$version-web.html"
+  local page
+  page=$("$root/scripts/build-web.sh" "$build/package-web") || fail "web: the page was not built"
+  cp "$page" "$dist/" || fail "web: $page not copied to $dist"
+}
+web
+
 (cd "$dist" && sha256sum "sorrel-$version-win32.zip" "sorrel-$version-win64.zip" \
-  "$deb" >SHA256SUMS) || fail "SHA256SUMS not written"
+  "$deb" "sorrel-$version-web.html" >SHA256SUMS) || fail "SHA256SUMS not written"
 ls -l "$dist"

@@ -90,6 +90,13 @@ stage "sorrel-cli --clip on a virtual display (xclip)" xvfb-run -a tests/cli_cli
 stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
 packages() { SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" && "$root/tests/package_check.sh" "$build/dist"; }
 stage "packages: zips, .deb and SHA256SUMS, checked as a user gets them" packages
+# The web page in headless Chromium: the same passwords as sorrel-cli.
+web_page() {
+  local page
+  page=$("$root/scripts/build-web.sh" "$build/web") &&
+    /usr/bin/python3 "$root/tests/web/web_test.py" "$page" "$build/native/bin/sorrel-cli"
+}
+stage "web page in headless Chromium, against sorrel-cli and iconv" web_page
 
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select
