@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "derive2.h"
 #include "keyfile.h"
 #include "text.h"
 
@@ -92,6 +93,9 @@ uint32_t NextSquareValue() {
 
 bool DerivePassword(SettingsRecord settings, const unsigned char* keyBytes, int32_t keyCount, const char* keyPassword,
                     const char* passPhrase, int32_t length, char* output) {
+  if (settings.optionFlags & OPT_DERIVATION_2) {
+    return DerivePassword2(settings, keyBytes, keyCount, keyPassword, passPhrase, length, output);
+  }
   if (keyCount < 0 || keyCount > KEY_BUFFER_SIZE) return false;
   g_filterSettings = &settings;
 

@@ -10,6 +10,7 @@ extern const SettingsRecord* g_filterSettings;
 
 // Writes exactly length characters to output (no terminator). False, with
 // nothing written, when no candidate remains or keyCount is outside 0..256.
+// A record with OPT_DERIVATION_2 derives by derivation 2 (derive2.h).
 bool DerivePassword(SettingsRecord settings, const unsigned char* keyBytes, int32_t keyCount, const char* keyPassword,
                     const char* passPhrase, int32_t length, char* output);
 

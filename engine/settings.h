@@ -10,6 +10,7 @@ enum {
   OPT_LOWER = 4,
   OPT_UPPER = 8,
   OPT_SYMBOLS = 16,
+  OPT_DERIVATION_2 = 32,  // derive by derivation 2 (derive2.h) rather than derivation 1
 };
 
 enum {

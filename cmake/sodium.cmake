@@ -1,0 +1,33 @@
+# HMAC-SHA-256 for derivation 2 comes from libsodium, as the target
+# sorrel_sodium. Linux builds link Debian's libsodium. The Windows and
+# WebAssembly builds compile the few files they need from the sources of
+# Debian's libsodium package, which scripts/install-deps.sh unpacks: no DLL
+# beside the program, and nothing imported but the system's own.
+if(NOT WIN32 AND NOT EMSCRIPTEN)
+  find_path(SORREL_SODIUM_INCLUDE sodium.h)
+  find_library(SORREL_SODIUM_LIBRARY sodium)
+  if(NOT SORREL_SODIUM_INCLUDE OR NOT SORREL_SODIUM_LIBRARY)
+    message(FATAL_ERROR "libsodium not found: install libsodium-dev (scripts/install-deps.sh does)")
+  endif()
+  add_library(sorrel_sodium INTERFACE)
+  target_include_directories(sorrel_sodium SYSTEM INTERFACE ${SORREL_SODIUM_INCLUDE})
+  target_link_libraries(sorrel_sodium INTERFACE ${SORREL_SODIUM_LIBRARY})
+  return()
+endif()
+
+set(SORREL_SODIUM_SOURCE /usr/local/src/sorrel/libsodium CACHE PATH "libsodium's unpacked Debian source package")
+set(src ${SORREL_SODIUM_SOURCE}/src/libsodium)
+if(NOT EXISTS ${src}/crypto_auth/hmacsha256/auth_hmacsha256.c)
+  message(FATAL_ERROR "libsodium's sources are not in ${SORREL_SODIUM_SOURCE}: scripts/install-deps.sh unpacks them")
+endif()
+add_library(sorrel_sodium STATIC
+  ${src}/crypto_auth/hmacsha256/auth_hmacsha256.c
+  ${src}/crypto_hash/sha256/cp/hash_sha256_cp.c
+  ${src}/crypto_verify/sodium/verify.c
+  ${src}/sodium/utils.c
+  ${PROJECT_SOURCE_DIR}/engine/sodium_unused.c)
+target_include_directories(sorrel_sodium SYSTEM PUBLIC ${src}/include)
+target_include_directories(sorrel_sodium PRIVATE ${src}/include/sodium)
+target_compile_definitions(sorrel_sodium PUBLIC SODIUM_STATIC PRIVATE CONFIGURED=1)
+# The library's code as its makers wrote it: its warnings are not ours to mend.
+target_compile_options(sorrel_sodium PRIVATE -w)
