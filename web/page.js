@@ -11,6 +11,7 @@ const S = {
   NO_CLASS: 5, DERIVE_FAILED: 6, KEY_PASSWORD_TOO_SHORT: 7, KEY_PASSWORD_MISMATCH: 8, KEY_WRONG_SHAPE: 9,
   NEW_KEY_PASSWORDS_DIFFER: 10, NEW_KEY_PASSWORD_TOO_SHORT: 11, NEW_KEY_PASSWORD_TOO_LONG: 12,
   KEY_CREATE_FAILED: 13, KEY_GENERATED: 14, SETTINGS_NOT_READ: 15, UNMAPPABLE: 16, TEXT_TOO_LONG: 17,
+  LABEL_DERIVATION_2: 18,
 };
 // Where each status is shown, besides #message.
 const FIELD_OF = {
@@ -21,8 +22,9 @@ const FIELD_OF = {
   [S.NEW_KEY_PASSWORD_TOO_SHORT]: 'new-key', [S.NEW_KEY_PASSWORD_TOO_LONG]: 'new-key',
   [S.KEY_CREATE_FAILED]: 'new-key', [S.SETTINGS_NOT_READ]: 'settings-file',
 };
-const CLASSES = [['use-digits', 2], ['use-lower', 4], ['use-upper', 8], ['use-symbols', 16]];
-const CLASS_BITS = 2 | 4 | 8 | 16;
+// The option bits the page shows: the four classes and derivation 2.
+const OPTIONS = [['use-digits', 2], ['use-lower', 4], ['use-upper', 8], ['use-symbols', 16], ['use-derivation-2', 32]];
+const SHOWN_BITS = 2 | 4 | 8 | 16 | 32;
 const KEY_READ_LIMIT = 105;
 const SETTINGS_SIZE = 524;
 const CLIP_SECONDS = 45;
@@ -182,7 +184,7 @@ function checkKeyPassword() {
 function showSettings() {
   $('length').value = wasm.webLength();
   const flags = wasm.webFlags();
-  for (const [id, bit] of CLASSES) $(id).checked = (flags & bit) !== 0;
+  for (const [id, bit] of OPTIONS) $(id).checked = (flags & bit) !== 0;
 }
 
 function storeSettings() {
@@ -210,8 +212,8 @@ function restoreSettings() {
 function settingsFromFields() {
   const n = Number.parseInt($('length').value, 10);
   wasm.webSetLength(Number.isFinite(n) ? Math.max(-0x80000000, Math.min(0x7fffffff, n)) : 0);
-  let flags = wasm.webFlags() & ~CLASS_BITS;
-  for (const [id, bit] of CLASSES) if ($(id).checked) flags |= bit;
+  let flags = wasm.webFlags() & ~SHOWN_BITS;
+  for (const [id, bit] of OPTIONS) if ($(id).checked) flags |= bit;
   wasm.webSetFlags(flags >>> 0);
   storeSettings();
 }
@@ -303,6 +305,9 @@ function newKey() {
   $('key-password').value = $('new-key-password').value;
   $('new-key-password').value = $('new-key-confirm').value = '';
   $('key-file').value = '';
+  // A new key has no passwords registered yet: it starts with derivation 2.
+  $('use-derivation-2').checked = true;
+  settingsFromFields();
   say(text(S.KEY_GENERATED) + '「sorrel.key」として保存しました。このキーを使用しています。');
 }
 
@@ -339,7 +344,7 @@ function wire() {
     generate();
   });
   $('length').addEventListener('change', settingsFromFields);
-  for (const [id] of CLASSES) $(id).addEventListener('change', settingsFromFields);
+  for (const [id] of OPTIONS) $(id).addEventListener('change', settingsFromFields);
   $('save-settings').addEventListener('click', () => download(bytesOf(BUF.SETTINGS, wasm.webWriteSettings()), 'setting.ini'));
   $('show').addEventListener('click', toggleShow);
   $('copy').addEventListener('click', copy);
@@ -373,6 +378,7 @@ async function start() {
   wasm = instance.exports;
   if (wasm._initialize) wasm._initialize();
   cp932 = buildCp932();
+  $('use-derivation-2-label').textContent = text(S.LABEL_DERIVATION_2);
   restoreSettings();
   wire();
   say('キーファイルを選び、キーパスワードを入力してください。');

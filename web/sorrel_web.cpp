@@ -45,6 +45,7 @@ enum WebStatus {
   WEB_SETTINGS_NOT_READ,
   WEB_UNMAPPABLE,  // %c: the character, %u: its code point
   WEB_TEXT_TOO_LONG,
+  WEB_LABEL_DERIVATION_2,  // the check box's label
   WEB_STATUS_COUNT,
 };
 
@@ -69,6 +70,11 @@ const char* const TEXTS[WEB_STATUS_COUNT] = {
     "設定ファイルを読み込めません（524バイトの setting.ini ではありません）",
     "「%c」（%u）はシフトJIS（コードページ932）にない文字のため使えません",
     "長すぎます。1023バイト（全角文字は2バイト）以内にしてください",
+#ifdef TEXT_USE_DERIVATION_2
+    TEXT_USE_DERIVATION_2,
+#else
+    "新しい生成方式を使う（推奨）",
+#endif
 };
 
 enum {
@@ -93,12 +99,8 @@ struct BufferEntry {
 };
 
 const BufferEntry BUFFERS[BUF_COUNT] = {
-    {g_key, KEY_READ_LIMIT},
-    {g_keyPassword, TEXT_CAPACITY},
-    {g_passPhrase, TEXT_CAPACITY},
-    {g_confirm, TEXT_CAPACITY},
-    {g_result, TEXT_CAPACITY},
-    {g_settingsBytes, SETTINGS_FILE_SIZE},
+    {g_key, KEY_READ_LIMIT},    {g_keyPassword, TEXT_CAPACITY}, {g_passPhrase, TEXT_CAPACITY},
+    {g_confirm, TEXT_CAPACITY}, {g_result, TEXT_CAPACITY},      {g_settingsBytes, SETTINGS_FILE_SIZE},
 };
 
 const uint32_t CLASS_BITS = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
@@ -115,9 +117,7 @@ WEB_EXPORT void* webBuffer(int which) { return which >= 0 && which < BUF_COUNT ?
 
 WEB_EXPORT int webCapacity(int which) { return which >= 0 && which < BUF_COUNT ? BUFFERS[which].capacity : 0; }
 
-WEB_EXPORT const char* webText(int status) {
-  return status >= 0 && status < WEB_STATUS_COUNT ? TEXTS[status] : "";
-}
+WEB_EXPORT const char* webText(int status) { return status >= 0 && status < WEB_STATUS_COUNT ? TEXTS[status] : ""; }
 
 // The key file's first bytes are in BUF_KEY; count is how many (0 to 105).
 WEB_EXPORT int webSetKey(int count) {
@@ -185,8 +185,7 @@ WEB_EXPORT int webKeyCount() { return g_keyCount; }
 WEB_EXPORT void webDefaultSettings() { SetDefaultSettings(&g_record, ""); }
 
 WEB_EXPORT int webReadSettings(int count) {
-  return ReadSettingsRecord(g_settingsBytes, count < 0 ? 0 : (size_t)count, &g_record) ? WEB_OK
-                                                                                      : WEB_SETTINGS_NOT_READ;
+  return ReadSettingsRecord(g_settingsBytes, count < 0 ? 0 : (size_t)count, &g_record) ? WEB_OK : WEB_SETTINGS_NOT_READ;
 }
 
 // The record as a settings file, into BUF_SETTINGS; its size.

@@ -67,15 +67,17 @@ def cli(args, typed):
 
 
 def cli_password(case):
-    args = ["generate", "--settings", case["ini_path"], "--key", case["key_path"], "--length", str(case["length"]),
-            "--classes", ",".join(n for n, bit in CLASS_NAMES if case["flags"] & bit)]
+    # The case's length and option bits (derivation 2 among them) in a setting.ini of its own.
+    record = bytearray(open(case["ini_path"], "rb").read())
+    struct.pack_into("<Ii", record, 260, case["flags"], case["length"])
+    ini = os.path.join(WORK, "case.ini")
+    open(ini, "wb").write(record)
+    args = ["generate", "--settings", ini, "--key", case["key_path"]]
     if case["anyway"]:
         args.append("--no-verify")
     r = cli(args + ["--", case["pass_phrase"]], case["key_password"] + "\n")
     return r.stdout.decode().rstrip("\n") if r.returncode == 0 else "exit %d: %s" % (r.returncode, r.stderr.decode())
 
-
-CLASS_NAMES = [("digits", 2), ("lower", 4), ("upper", 8), ("symbols", 16)]
 
 # --- iconv's CP932, the reference for the encoder
 
@@ -142,7 +144,7 @@ const out = [];
     set('key-password', c.key_password);
     check('derive-anyway', c.anyway);
     set('length', String(c.length));
-    for (const [id, bit] of [['use-digits', 2], ['use-lower', 4], ['use-upper', 8], ['use-symbols', 16]]) check(id, (c.flags & bit) !== 0);
+    for (const [id, bit] of OPTIONS) check(id, (c.flags & bit) !== 0);
     document.getElementById('pass-phrase').value = c.pass_phrase;
     document.getElementById('generate').click();
     const result = document.getElementById('result');
@@ -214,6 +216,8 @@ def main():
                 break
             time.sleep(0.05)
         check(len(made) == 1 and os.path.getsize(made[0]) == 103, "the page made no 103-byte key: %s" % made)
+        check(d.execute_script("return document.getElementById('use-derivation-2').checked"),
+              "a key made in the page does not start with derivation 2")
         path = os.path.join(WORK, "page%d.key" % i)
         os.rename(made[0], path)
         r = cli(["verify", "--key", path], kp + "\n")
@@ -233,7 +237,7 @@ def main():
         key_path, kp = rng.choice(keys)
         wrong = rng.random() < 0.1
         length = rng.choice([1, 16, 1023, rng.randint(1, 1023), rng.randint(1, 64)])
-        flags = rng.randint(1, 15) << 1
+        flags = rng.randint(1, 15) << 1 | rng.choice([0, 32])  # classes, and derivation 1 or 2
         own = n >= CASES * 2 // 3
         case = {"key_path": key_path, "key": list(open(key_path, "rb").read()), "key_password": phrase(rng, 8, 20) if wrong else kp,
                 "anyway": wrong, "length": length, "flags": flags, "pass_phrase": phrase(rng, 4, 30),
