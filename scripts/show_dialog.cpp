@@ -28,6 +28,7 @@ void Fill(HWND dlg, int id) {
       SetDlgItemTextW(dlg, IDC_SETTINGS_KEY_PASSWORD, L"password");
       SetDlgItemInt(dlg, IDC_LENGTH, 16, FALSE);
       for (int box = IDC_COPY_TO_CLIPBOARD; box <= IDC_USE_SYMBOLS; ++box) CheckDlgButton(dlg, box, BST_CHECKED);
+      CheckDlgButton(dlg, IDC_USE_DERIVATION_2, BST_CHECKED);
       SetDlgItemTextW(dlg, IDC_DIGIT_CHARS, L"0123456789");
       SetDlgItemTextW(dlg, IDC_LOWER_CHARS, L"abcdefghijklmnopqrstuvwxyz");
       SetDlgItemTextW(dlg, IDC_UPPER_CHARS, L"ABCDEFGHIJKLMNOPQRSTUVWXYZ");

@@ -45,6 +45,9 @@ const Text kLower = {u"英小文字", "\x89\x70\x8F\xAC\x95\xB6\x8E\x9A"};
 const Text kDigits = {u"数字", "\x90\x94\x8E\x9A"};
 const Text kCharsUsedGroup = {u"使用文字", "\x8E\x67\x97\x70\x95\xB6\x8E\x9A"};
 const Text kNewKey = {u"新しいキーの生成", "\x90\x56\x82\xB5\x82\xA2\x83\x4C\x81\x5B\x82\xCC\x90\xB6\x90\xAC"};
+const Text kUseDerivation2 = {
+    u"新しい生成方式を使う（推奨）",
+    "\x90\x56\x82\xB5\x82\xA2\x90\xB6\x90\xAC\x95\xFB\x8E\xAE\x82\xF0\x8E\x67\x82\xA4\x81\x69\x90\x84\x8F\xA7\x81\x6A"};
 const Text kPasswordLabel = {u"パスワード ：", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68\x20\x81\x46"};
 const Text kKeyPasswordCaption = {u"キーパスワードを入力してください",
                                   "\x83\x4C\x81\x5B\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68\x82\xF0\x93\xFC\x97\xCD\x82"
@@ -94,7 +97,7 @@ const std::vector<ExpectedDialog> kDialogs = {
      },
      {IDC_PASSPHRASE, IDC_SETTINGS, IDC_GENERATE},
      IDC_GENERATE},
-    {{IDD_SETTINGS, kPopupDialog, 0, 0, 0, 246, 188, kSettingsCaption},
+    {{IDD_SETTINGS, kPopupDialog, 0, 0, 0, 246, 202, kSettingsCaption},
      {
          {IDC_KEY_FILE_PATH, kEdit, kEmpty, 0x50800080, 0, 55, 21, 131, 13},
          {IDC_BROWSE, kButton, kBrowse, 0x50010000, 0, 189, 21, 46, 14},
@@ -102,9 +105,9 @@ const std::vector<ExpectedDialog> kDialogs = {
          {IDC_LENGTH, kEdit, kEmpty, 0x50812080, 0, 65, 73, 40, 13},
          {-1, kButton, kKeyFileGroup, 0x50000007, 0, 7, 7, 232, 49},
          {-1, kStatic, kLocationLabel, 0x50020000, 0, 30, 24, 23, 8},
-         {-1, kButton, kGenerationGroup, 0x50000007, 0, 7, 60, 232, 100},
-         {IDC_APPLY, kButton, kConfirm, 0x50010000, 0, 136, 167, 50, 14},
-         {IDCANCEL, kButton, kCancel, 0x50010001, 0, 189, 167, 50, 14},
+         {-1, kButton, kGenerationGroup, 0x50000007, 0, 7, 60, 232, 114},
+         {IDC_APPLY, kButton, kConfirm, 0x50010000, 0, 136, 181, 50, 14},
+         {IDCANCEL, kButton, kCancel, 0x50010001, 0, 189, 181, 50, 14},
          {IDC_COPY_TO_CLIPBOARD, kButton, kCopyToClipboard, 0x50010003, 0, 121, 74, 93, 10},
          {IDC_DIGIT_CHARS, kEdit, kEmpty, 0x50810880, 0, 67, 103, 160, 12},
          {IDC_USE_SYMBOLS, kButton, kSymbols, 0x50010003, 0, 17, 143, 32, 10},
@@ -115,13 +118,15 @@ const std::vector<ExpectedDialog> kDialogs = {
          {IDC_UPPER_CHARS, kEdit, kEmpty, 0x50810880, 0, 67, 129, 160, 12},
          {IDC_SYMBOL_CHARS, kEdit, kEmpty, 0x50810880, 0, 67, 142, 160, 12},
          {-1, kButton, kCharsUsedGroup, 0x50000007, 0, 9, 90, 228, 69},
-         {IDC_NEW_KEY, kButton, kNewKey, 0x50010000, 0, 7, 167, 62, 14},
+         {IDC_NEW_KEY, kButton, kNewKey, 0x50010000, 0, 7, 181, 62, 14},
          {-1, kStatic, kPasswordLabel, 0x50020000, 0, 15, 38, 38, 8},
          {IDC_SETTINGS_KEY_PASSWORD, kEdit, kEmpty, 0x508000A0, 0, 55, 35, 131, 13},
+         {IDC_USE_DERIVATION_2, kButton, kUseDerivation2, 0x50010003, 0, 17, 162, 150, 10},
      },
      // The path and key password fields are left out: no tab stop.
      {IDC_BROWSE, IDC_LENGTH, IDC_APPLY, IDCANCEL, IDC_COPY_TO_CLIPBOARD, IDC_DIGIT_CHARS, IDC_USE_SYMBOLS,
-      IDC_USE_UPPER, IDC_USE_LOWER, IDC_USE_DIGITS, IDC_LOWER_CHARS, IDC_UPPER_CHARS, IDC_SYMBOL_CHARS, IDC_NEW_KEY},
+      IDC_USE_UPPER, IDC_USE_LOWER, IDC_USE_DIGITS, IDC_LOWER_CHARS, IDC_UPPER_CHARS, IDC_SYMBOL_CHARS, IDC_NEW_KEY,
+      IDC_USE_DERIVATION_2},
      IDCANCEL},
     {{IDD_KEY_PASSWORD, kPopupDialog, 0, 0, 0, 180, 36, kKeyPasswordCaption},
      {

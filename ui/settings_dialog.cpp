@@ -1,5 +1,5 @@
-// The settings dialog: key file, key password in force, length, classes and
-// the clipboard option, all stored together on confirm.
+// The settings dialog: key file, key password in force, length, classes, the
+// clipboard option and the derivation, all stored together on confirm.
 #include <string.h>
 
 #include "app.h"
@@ -12,7 +12,7 @@ namespace {
 
 enum { MIN_KEY_PASSWORD = 8, MAX_LENGTH = 1023 };
 
-// The check boxes 1008 to 1012 and their option bits, in order.
+// The check boxes and their option bits; any other bit is dropped on confirm.
 const struct {
   int id;
   uint32_t bit;
@@ -22,6 +22,7 @@ const struct {
     {IDC_USE_LOWER, OPT_LOWER},
     {IDC_USE_UPPER, OPT_UPPER},
     {IDC_USE_SYMBOLS, OPT_SYMBOLS},
+    {IDC_USE_DERIVATION_2, OPT_DERIVATION_2},
 };
 
 const uint32_t CLASS_BITS = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
@@ -108,6 +109,8 @@ void OnNewKey(HWND hwnd) {
   }
   SetDlgItemTextA(hwnd, IDC_SETTINGS_KEY_PASSWORD, g_pendingKeyPassword);
   ShowPath(hwnd, g_pendingKeyFilePath);
+  // No password of the new key exists anywhere yet: nothing holds it to derivation 1.
+  CheckDlgButton(hwnd, IDC_USE_DERIVATION_2, BST_CHECKED);
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ bool StartupCheck(HWND mainWindow) {
   }
 
   INT_PTR result;
-  int answer = MessageBoxA(mainWindow, TEXT_FIRST_START_QUESTION, TEXT_FIRST_START_CAPTION, MB_ICONQUESTION | MB_YESNO);
+  const int answer =
+      MessageBoxA(mainWindow, TEXT_FIRST_START_QUESTION, TEXT_FIRST_START_CAPTION, MB_ICONQUESTION | MB_YESNO);
   if (answer == IDYES) {
     // No owner: the main window stays usable while the key is made.
     result = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_KEY_CREATE), nullptr, KeyCreateDlgProc, 0);
@@ -43,5 +44,8 @@ bool StartupCheck(HWND mainWindow) {
 
   CopyText(g_activeKeyPassword, sizeof g_activeKeyPassword, g_pendingKeyPassword);
   SetDefaultSettings(&g_settings, g_pendingKeyFilePath);
+  // A new key has no password anywhere yet, so it starts with derivation 2; an
+  // existing key keeps derivation 1, which made the passwords it has.
+  if (answer == IDYES) g_settings.optionFlags |= OPT_DERIVATION_2;
   return SaveSettings(g_settings);
 }

@@ -27,6 +27,7 @@
 #define TEXT_LENGTH_TOO_LARGE "生成文字数が多き過ぎです"
 #define TEXT_NO_CLASS "パスワード生成の使用文字を設定してください"
 #define TEXT_SETTINGS_NOT_SAVED "設定ファイルの保存に失敗しました"
+#define TEXT_USE_DERIVATION_2 "新しい生成方式を使う（推奨）"
 
 // Key creation dialog.
 #define TEXT_KEY_CREATE_PROMPT "キーパスワードを設定して[生成]ボタンを押してください。"

@@ -133,6 +133,27 @@ TEST_F(MainWindow, ShowsThePasswordAndCopiesItFirst) {
   }
 }
 
+TEST_F(MainWindow, DerivesByDerivation2OnceTheSettingsBoxIsTicked) {
+  SettingsRecord s;
+  SetDefaultSettings(&s, key_.c_str());
+  SeenWindow box;
+  RunReady(s, [&](UiScript& script) {
+    script.On(kMain, [](HWND w) { Click(w, IDC_SETTINGS); })
+        .On("設定ダイアログ",
+            [](HWND w) {
+              Click(w, IDC_USE_DERIVATION_2);
+              Click(w, IDC_APPLY);
+            })
+        .On(kMain, Generate("example.com"))
+        .AnswerBox(IDOK, &box);
+  });
+  SettingsRecord second = s;
+  second.optionFlags |= OPT_DERIVATION_2;
+  EXPECT_EQ(ReadBytes(SettingsFilePath()), std::string((const char*)&second, sizeof second));
+  EXPECT_EQ(box.text, Expected(second, key_, kActiveKeyPassword, "example.com"));
+  EXPECT_NE(box.text, Expected(s, key_, kActiveKeyPassword, "example.com"));
+}
+
 TEST_F(MainWindow, LongPassPhraseIsCutTo1023Bytes) {
   SettingsRecord s;
   SetDefaultSettings(&s, key_.c_str());

@@ -73,6 +73,26 @@ TEST_F(SettingsDialog, ShowsTheSettingsAndConfirmsThemUnchanged) {
   EXPECT_EQ(SavedRecord(), Bytes(before_));
 }
 
+TEST_F(SettingsDialog, TheDerivationBoxShowsAndStoresBit32) {
+  for (bool before : {false, true}) {
+    for (bool after : {false, true}) {
+      g_settings = before_;
+      if (before) g_settings.optionFlags |= OPT_DERIVATION_2;
+      bool shown = !before;
+      UiScript script;
+      script.On(kSettings, [&](HWND w) {
+        shown = IsDlgButtonChecked(w, IDC_USE_DERIVATION_2) == BST_CHECKED;
+        SetBox(w, IDC_USE_DERIVATION_2, after);
+        Click(w, IDC_APPLY);
+      });
+      EXPECT_EQ(Run(script), 1);
+      EXPECT_EQ(shown, before);
+      EXPECT_EQ(g_settings.optionFlags, (uint32_t)(OPT_DIGITS | OPT_UPPER | (after ? OPT_DERIVATION_2 : 0)));
+      EXPECT_EQ(SavedRecord(), Bytes(g_settings));
+    }
+  }
+}
+
 TEST_F(SettingsDialog, ChecksInOrderAndKeepsWhatWasTyped) {
   struct Case {
     const char* keyPassword;
@@ -186,6 +206,7 @@ TEST_F(SettingsDialog, NewKeyThenCancelOrConfirm) {
     PlatformRemoveFile(SettingsFilePath().c_str());
     std::string key = dir_ + (confirm ? "confirmed.key" : "dropped.key");
     std::string path, keyPassword;
+    bool derivation2 = false;
     HWND keyCreateOwner = (HWND)1;
     UiScript script;
     script.On(kSettings, [](HWND w) { Click(w, IDC_NEW_KEY); })
@@ -198,16 +219,19 @@ TEST_F(SettingsDialog, NewKeyThenCancelOrConfirm) {
         .On(kSettings, [&](HWND w) {
           path = ItemText(w, IDC_KEY_FILE_PATH);
           keyPassword = ItemText(w, IDC_SETTINGS_KEY_PASSWORD);
+          derivation2 = IsDlgButtonChecked(w, IDC_USE_DERIVATION_2) == BST_CHECKED;
           Click(w, confirm ? IDC_APPLY : IDCANCEL);
         });
     EXPECT_EQ(Run(script), confirm ? 1 : 2);
     EXPECT_EQ(keyCreateOwner, nullptr);
     EXPECT_EQ(path, key);
     EXPECT_EQ(keyPassword, "brand-new-pass");
+    EXPECT_TRUE(derivation2) << "a new key starts with derivation 2";
     EXPECT_EQ(ReadBytes(key).size(), 103u);
     if (confirm) {
       EXPECT_EQ(std::string(g_settings.keyFilePath), key);
       EXPECT_STREQ(g_activeKeyPassword, "brand-new-pass");
+      EXPECT_TRUE(g_settings.optionFlags & OPT_DERIVATION_2);
       EXPECT_EQ(SavedRecord(), Bytes(g_settings));
       std::string password = Expected(g_settings, key, "brand-new-pass", "site");
       EXPECT_EQ(password.size(), 20u);
