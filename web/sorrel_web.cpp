@@ -70,11 +70,7 @@ const char* const TEXTS[WEB_STATUS_COUNT] = {
     "設定ファイルを読み込めません（524バイトの setting.ini ではありません）",
     "「%c」（%u）はシフトJIS（コードページ932）にない文字のため使えません",
     "長すぎます。1023バイト（全角文字は2バイト）以内にしてください",
-#ifdef TEXT_USE_DERIVATION_2
     TEXT_USE_DERIVATION_2,
-#else
-    "新しい生成方式を使う（推奨）",
-#endif
 };
 
 enum {
