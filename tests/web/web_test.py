@@ -342,6 +342,38 @@ def main():
     struct.pack_into("<i", want_ini, 264, 77)
     check(len(saved) == 1 and open(saved[0], "rb").read() == bytes(want_ini), "saved setting.ini: %s" % saved)
 
+    # Copied, then cleared from the clipboard (the 45 seconds' timer called at once).
+    d.execute_cdp_cmd("Browser.grantPermissions", {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+    clip = d.execute_async_script("""
+      const done = arguments[0];
+      (async () => {
+        await copy();
+        const copied = await navigator.clipboard.readText();
+        await clearClipboard();
+        return [copied, await navigator.clipboard.readText()];
+      })().then(done, (e) => done(String(e)));""")
+    check(clip == [want, ""], "clipboard: copied, then cleared: %r" % clip)
+    # Hidden: the password goes at once; 5 minutes away lock the page.
+    hidden = d.execute_script("""
+      let hidden = true;
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => hidden });
+      document.dispatchEvent(new Event('visibilitychange'));
+      const gone = !document.getElementById('result').value && document.getElementById('key-password').value !== '';
+      hiddenSince -= 5 * 60 * 1000;
+      hidden = false;
+      document.dispatchEvent(new Event('visibilitychange'));
+      delete document.hidden;
+      return [gone, document.getElementById('key-password').value === '' && wasm.webKeyCount() === 0];""")
+    check(hidden == [True, True], "hidden page: password gone, then locked: %s" % hidden)
+    # A key file dropped on the page.
+    dropped = d.execute_async_script("""
+      const [key, done] = arguments;
+      const data = new DataTransfer();
+      data.items.add(new File([Uint8Array.from(key)], 'dropped.key'));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+      setTimeout(() => done(wasm.webKeyCount()), 200);""", good)
+    check(dropped == 103, "a dropped key file: %s bytes in use" % dropped)
+
     # The lock forgets the key and the key password, in the page and in the module.
     d.find_element(By.ID, "lock").click()
     wiped = d.execute_script("""
