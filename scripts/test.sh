@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: natively under the sanitizers, the fuzz
-# targets, then the Windows builds under Wine, headless, code page 932.
+# targets, the packages, the web page in headless Chromium, then the Windows
+# builds under Wine, headless, code page 932.
 #
 # Where this machine cannot run 32-bit Windows programs (a kernel without 32-bit
 # support, or no Wine 32-bit part), every Windows test runs on the 64-bit build

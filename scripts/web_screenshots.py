@@ -24,7 +24,7 @@ subprocess.run([cli, "new-key", key], input=(key_password + "\n") * 2, text=True
 
 o = webdriver.ChromeOptions()
 o.binary_location = "/usr/bin/chromium"
-for a in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--lang=ja-JP",
+for a in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
           "--disable-background-networking", "--disable-component-update", "--disable-sync", "--hide-scrollbars",
           "--user-data-dir=" + os.path.join(work, "profile")]:
     o.add_argument(a)

@@ -27,7 +27,6 @@ def main():
         "default-src 'none'",
         "script-src " + digest(js) + " 'wasm-unsafe-eval'",
         "style-src " + digest(css),
-        "img-src 'none'",
         "base-uri 'none'",
         "form-action 'none'",
     ])
