@@ -62,11 +62,11 @@ function buildCp932() {
     if (lead === 0xed || lead === 0xee) continue;
     let n = 0;
     for (let t = 0x40; t <= 0xfc; t++) if (t !== 0x7f) { row[n++] = lead; row[n++] = t; }
-    const text = sjis.decode(row);
+    const decoded = sjis.decode(row);
     // An unmapped pair gives U+FFFD, and a trail byte below 0x80 then comes out on its own.
     for (let t = 0x40, i = 0; t <= 0xfc; t++) {
       if (t === 0x7f) continue;
-      const c = text.charCodeAt(i++);
+      const c = decoded.charCodeAt(i++);
       if (c === 0xfffd) {
         if (t < 0x80) i++;
       } else if (!map.has(c)) {
@@ -110,16 +110,16 @@ function say(message, field) {
   $('message').className = field ? 'bad' : '';
   if (!field) return;
   $(field + '-error').textContent = message;
-  const input = $(field) || $('use-digits');
+  const input = $(field);
   input.setAttribute('aria-invalid', 'true');
   const details = input.closest('details');
   if (details) details.open = true;
 }
 
-// Shows a status; true when it is S.OK.
-function report(status, field) {
+// Shows a status beside its field; true when it is S.OK.
+function report(status, field = FIELD_OF[status]) {
   if (status === S.OK) return true;
-  say(text(status), field || FIELD_OF[status]);
+  say(text(status), field);
   return false;
 }
 

@@ -350,9 +350,13 @@ def main():
         await copy();
         const copied = await navigator.clipboard.readText();
         await clearClipboard();
-        return [copied, await navigator.clipboard.readText()];
+        const cleared = await navigator.clipboard.readText();
+        // A browser that refuses: the page says so beside the copy button.
+        navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
+        await clearClipboard();
+        return [copied, cleared, clipPending && document.getElementById('copy-error').textContent !== ''];
       })().then(done, (e) => done(String(e)));""")
-    check(clip == [want, ""], "clipboard: copied, then cleared: %r" % clip)
+    check(clip == [want, "", True], "clipboard: copied, cleared, a refusal said: %r" % clip)
     # Hidden: the password goes at once; 5 minutes away lock the page.
     hidden = d.execute_script("""
       let hidden = true;
