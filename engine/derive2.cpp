@@ -15,7 +15,7 @@ const int BLOCK_SIZE = crypto_auth_hmacsha256_BYTES;
 
 struct CharClass {
   uint32_t bit;
-  char chars[CLASS_CAPACITY];  // printable ASCII, each byte once, terminated
+  char chars[CLASS_CAPACITY];  // printable ASCII, each byte once; a field without a zero byte fills it
   int count;
 };
 
@@ -124,7 +124,11 @@ bool DerivePassword2(const SettingsRecord& settings, const unsigned char* keyByt
   Update(&state, lengthBytes, sizeof lengthBytes);
   const unsigned char bits = (unsigned char)classBits;
   Update(&state, &bits, 1);
-  for (int e = 0; e < k; ++e) Update(&state, classes[e].chars, (size_t)classes[e].count + 1);
+  const unsigned char zero = 0;
+  for (int e = 0; e < k; ++e) {
+    Update(&state, classes[e].chars, (size_t)classes[e].count);
+    Update(&state, &zero, 1);
+  }
   unsigned char seed[BLOCK_SIZE];
   crypto_auth_hmacsha256_final(&state, seed);
   crypto_auth_hmacsha256_init(&stream.keyed, seed, sizeof seed);

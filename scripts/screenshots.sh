@@ -12,7 +12,11 @@ mkdir -p "$work"
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select
 tools=$SORREL_WIN_ARCH-w64-mingw32
-"$tools-windres" -c 65001 "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
+# The version record's header, as CMake writes it from project().
+version=$(sed -n 's/^project(sorrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[ -n "$version" ] || { echo "screenshots.sh: no version in CMakeLists.txt" >&2; exit 1; }
+printf '#define SORREL_VERSION %s\n#define SORREL_VERSION_TEXT "%s"\n' "${version//./, }" "${version//./, }" >"$work/sorrel_version.h"
+"$tools-windres" -c 65001 -I"$work" "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
 "$tools-g++-posix" -std=c++17 -Wall -Wextra -Werror -O1 -I"$root/res" "$root/scripts/show_dialog.cpp" \
   "$work/sorrel_rc.o" -o "$work/show_dialog.exe" -static
 

@@ -103,6 +103,8 @@ def main():
         (vector_key, b"correct horse", b"example.com", 63, DEFAULT_CLASSES, 16),
         (vector_key, b"correct horse", b"bank", 34, DEFAULT_CLASSES, 6),
         (vector_key, b"correct horse", "日本語".encode("cp932"), 52, DEFAULT_CLASSES, 24),
+        # A class field with no zero byte: its 64 bytes are the string.
+        (vector_key, b"correct horse", b"example.com", 50, DEFAULT_CLASSES[:3] + [bytes(range(0x21, 0x61))], 64),
     ] + [random_case(rng) for _ in range(60)]
     with open(sys.argv[1], "w", encoding="ascii") as out:
         out.write("// Made by derive2_reference.py.\n")

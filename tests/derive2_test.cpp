@@ -58,9 +58,10 @@ bool HoldsEveryClass(const SettingsRecord& s, const std::string& password) {
   for (const auto& c : classes) {
     if (!(s.optionFlags & c.bit)) continue;
     bool printable = false, present = false;
-    for (const char* p = c.chars; *p; ++p) {
-      printable = printable || (*p >= 0x21 && *p <= 0x7E);
-      present = present || (*p >= 0x21 && *p <= 0x7E && password.find(*p) != std::string::npos);
+    for (int i = 0; i < CLASS_CAPACITY && c.chars[i]; ++i) {
+      const char ch = c.chars[i];
+      printable = printable || (ch >= 0x21 && ch <= 0x7E);
+      present = present || (ch >= 0x21 && ch <= 0x7E && password.find(ch) != std::string::npos);
     }
     if (printable && !present) return false;
   }
