@@ -160,13 +160,19 @@ WEB_EXPORT int webGenerate(int verify) {
 // A new key from the two key passwords in BUF_KEY_PASSWORD and BUF_CONFIRM,
 // the key creation dialog's rules; on success it is the key in use.
 WEB_EXPORT int webNewKey() {
-  if (strcmp(Terminated(g_keyPassword), Terminated(g_confirm)) != 0) return WEB_NEW_KEY_PASSWORDS_DIFFER;
-  const size_t length = strlen(g_keyPassword);
-  if (length < MIN_KEY_PASSWORD) return WEB_NEW_KEY_PASSWORD_TOO_SHORT;
-  if (length > MAX_NEW_KEY_PASSWORD) return WEB_NEW_KEY_PASSWORD_TOO_LONG;
+  const size_t length = strlen(Terminated(g_keyPassword));
+  int status = WEB_OK;
+  if (strcmp(g_keyPassword, Terminated(g_confirm)) != 0) {
+    status = WEB_NEW_KEY_PASSWORDS_DIFFER;
+  } else if (length < MIN_KEY_PASSWORD) {
+    status = WEB_NEW_KEY_PASSWORD_TOO_SHORT;
+  } else if (length > MAX_NEW_KEY_PASSWORD) {
+    status = WEB_NEW_KEY_PASSWORD_TOO_LONG;
+  }
+  WipeMemory(g_confirm, sizeof g_confirm);
+  if (status != WEB_OK) return status;
   unsigned char key[KEY_BUFFER_SIZE];
   const int count = CreateKey(key, g_keyPassword);
-  WipeMemory(g_confirm, sizeof g_confirm);
   if (count == 0) return WEB_KEY_CREATE_FAILED;
   memset(g_key, 0, sizeof g_key);
   memcpy(g_key, key, (size_t)count);
