@@ -339,6 +339,12 @@ function wire() {
   $('key-file').addEventListener('change', (e) => e.target.files[0] && loadKey(e.target.files[0]));
   $('settings-file').addEventListener('change', (e) => e.target.files[0] && loadSettings(e.target.files[0]));
   $('key-password').addEventListener('change', checkKeyPassword);
+  // Enter after the key password goes on to the pass phrase (the move checks it).
+  $('key-password').addEventListener('keydown', (e) => {
+    if (e.key !== 'Enter') return;
+    e.preventDefault();  // else the same Enter submits the pass phrase's form
+    $('pass-phrase').focus();
+  });
   $('generate-form').addEventListener('submit', (e) => {
     e.preventDefault();
     generate();

@@ -326,8 +326,10 @@ def main():
     d.find_element(By.ID, "settings-file").send_keys(own_ini)
     d.find_element(By.ID, "key-file").send_keys(good_key)
     time.sleep(0.3)
-    d.find_element(By.ID, "key-password").send_keys(good_kp + Keys.TAB)
-    d.find_element(By.ID, "pass-phrase").send_keys("予約ｻｲﾄ¥" + Keys.ENTER)
+    d.find_element(By.ID, "key-password").send_keys(good_kp + Keys.ENTER)  # checks it, on to the pass phrase
+    check(d.execute_script("return document.getElementById('message').textContent") ==
+          "キーパスワードはキーファイルと一致しています。", "the typed key password was not checked")
+    d.switch_to.active_element.send_keys("予約ｻｲﾄ¥" + Keys.ENTER)
     got = d.find_element(By.ID, "result").get_attribute("value")
     want = cli_password({"ini_path": own_ini, "key_path": good_key, "length": 40, "flags": 2 | 16, "anyway": False,
                          "key_password": good_kp, "pass_phrase": "予約ｻｲﾄ¥"})
