@@ -289,16 +289,15 @@ async function copy() {
 
 // --- a new key, made by the engine from the browser's random source.
 
+// BUF.KEY_PASSWORD is filled from the key password field before each use, so a
+// refused new key leaves the key password in force as it was.
 function newKey() {
   clearMessages();
   if (!putField(BUF.KEY_PASSWORD, 'new-key-password', 'new-key') || !putField(BUF.CONFIRM, 'new-key-confirm', 'new-key')) {
+    wasm.webWipe(BUF.CONFIRM);
     return;
   }
-  const status = wasm.webNewKey();
-  if (!report(status)) {
-    putField(BUF.KEY_PASSWORD, 'key-password');
-    return;
-  }
+  if (!report(wasm.webNewKey())) return;
   const key = bytesOf(BUF.KEY, wasm.webKeyCount());
   download(key, 'sorrel.key');
   key.fill(0);
