@@ -261,6 +261,7 @@ function toggleShow() {
 }
 
 async function clearClipboard() {
+  clipTimer = 0;
   try {
     await navigator.clipboard.writeText('');
     clipPending = false;
@@ -315,6 +316,12 @@ function newKey() {
 function lock() {
   wasm.webForget();
   forgetResult();
+  // A password still waiting on the clipboard goes now.
+  if (clipTimer) {
+    clearTimeout(clipTimer);
+    clipTimer = 0;
+    navigator.clipboard.writeText('').catch(() => (clipPending = true));
+  }
   for (const id of ['key-file', 'key-password', 'pass-phrase', 'new-key-password', 'new-key-confirm']) $(id).value = '';
   clearMessages();
   say('ロックしました。キーファイルとキーパスワードを入力し直してください。');

@@ -354,8 +354,10 @@ def main():
         await clearClipboard();
         const cleared = await navigator.clipboard.readText();
         // A browser that refuses: the page says so beside the copy button.
+        const writeText = navigator.clipboard.writeText;
         navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
         await clearClipboard();
+        navigator.clipboard.writeText = writeText;
         return [copied, cleared, clipPending && document.getElementById('copy-error').textContent !== ''];
       })().then(done, (e) => done(String(e)));""")
     check(clip == [want, "", True], "clipboard: copied, cleared, a refusal said: %r" % clip)
@@ -380,8 +382,17 @@ def main():
       setTimeout(() => done(wasm.webKeyCount()), 200);""", good)
     check(dropped == 103, "a dropped key file: %s bytes in use" % dropped)
 
-    # The lock forgets the key and the key password, in the page and in the module.
+    # The lock forgets the key and the key password, in the page and in the module,
+    # and a copied password (of the 77 characters set above) at once.
+    copied = d.execute_async_script("""
+      const [keyPassword, done] = arguments;
+      document.getElementById('key-password').value = keyPassword;
+      document.getElementById('pass-phrase').value = 'example.com';
+      generate();
+      copy().then(() => navigator.clipboard.readText()).then(done);""", good_kp)
     d.find_element(By.ID, "lock").click()
+    on_clipboard = d.execute_async_script("navigator.clipboard.readText().then(arguments[0])")
+    check(len(copied) == 77 and on_clipboard == "", "copied %r, the lock left %r on the clipboard" % (copied, on_clipboard))
     wiped = d.execute_script("""
       const m = memory(), at = (b, n) => m.slice(wasm.webBuffer(b), wasm.webBuffer(b) + n);
       return [...at(BUF.KEY, 105), ...at(BUF.KEY_PASSWORD, 1024)].every((b) => b === 0) &&
