@@ -91,6 +91,8 @@ stage "sorrel-cli --clip on a virtual display (xclip)" xvfb-run -a tests/cli_cli
 stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
 packages() { SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" && "$root/tests/package_check.sh" "$build/dist"; }
 stage "packages: zips, .deb and SHA256SUMS, checked as a user gets them" packages
+stage "packages reproducible: made again from a copy elsewhere, byte for byte the same" \
+  env SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" --check-reproducible
 # The web page in headless Chromium: the same passwords as sorrel-cli.
 web_page() {
   local page

@@ -24,8 +24,11 @@ check() {  # check WHAT COMMAND...: runs one check, says how it went
   fi
 }
 
-checksums() { (cd "$dist" && sha256sum -c SHA256SUMS) && [ "$(wc -l <"$dist/SHA256SUMS")" -eq 4 ]; }
-check "SHA256SUMS: the four files, each as listed" checksums
+checksums() {
+  (cd "$dist" && sha256sum -c SHA256SUMS) &&
+    [ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | sort)" = "$(find "$dist" -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort)" ]
+}
+check "SHA256SUMS: every other file, each as listed" checksums
 
 # --- Windows zips
 holds_exactly() {  # holds_exactly ZIP: the one folder, and in it the four files
@@ -55,6 +58,19 @@ guide() {
   ! grep -Eo '(src|href)="[^"#:]+"' "$1"
 }
 
+# Windows may put it anywhere (ASLR, with a relocation table to move it by)
+# and runs no data.
+hardened() {  # hardened EXE FLAG...: the DllCharacteristics FLAGs, and base relocations
+  local headers flag
+  headers=$("$objdump" -p "$1") || return 1
+  shift
+  for flag in "$@"; do
+    grep -qx "[[:space:]]*$flag" <<<"$headers" || { echo "no $flag"; return 1; }
+  done
+  ! grep -q 'relocations stripped' <<<"$headers" || { echo "relocations stripped"; return 1; }
+  grep '^Entry 5 ' <<<"$headers" | grep -qv '^Entry 5 [0-9a-f]* 00000000 ' || { echo "no base relocations"; return 1; }
+}
+
 licence() { sed 's/$/\r/' "$root/LICENSE" | cmp - "$1"; }
 
 for build in win32:pei-i386 win64:pei-x86-64; do
@@ -70,6 +86,11 @@ for build in win32:pei-i386 win64:pei-x86-64; do
   # user32 as well, for the clipboard.
   check "$name: sorrel-cli.exe is $format, at most 120,000 bytes, system DLLs only" \
     program "$folder/sorrel-cli.exe" "$format" 120000 kernel32.dll user32.dll shell32.dll msvcrt.dll
+  flags=(DYNAMIC_BASE NX_COMPAT)
+  [ "$name" = win32 ] || flags+=(HIGH_ENTROPY_VA)
+  for exe in sorrel.exe sorrel-cli.exe; do
+    check "$name: $exe has ${flags[*]} and base relocations" hardened "$folder/$exe" "${flags[@]}"
+  done
   check "$name: guide-ja.html stands alone" guide "$folder/guide-ja.html"
   check "$name: LICENSE.txt is LICENSE with CR LF" licence "$folder/LICENSE.txt"
 done
@@ -97,6 +118,8 @@ check ".deb: unpacks with dpkg -x: program, manual page, copyright, changelog" c
 
 cli=$debroot/usr/bin/sorrel-cli
 check ".deb: sorrel-cli --help runs" "$cli" --help
+# PIE, stack protector, fortify, RELRO, BIND_NOW, control-flow protection: no "no".
+check ".deb: hardening-check finds every protection in sorrel-cli" hardening-check "$cli"
 
 # The packaged program keeps its settings in the user's configuration folder.
 settings_folder() {
