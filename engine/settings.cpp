@@ -61,13 +61,10 @@ static void TerminateField(char* field, size_t width) {
   if (!memchr(field, 0, width)) field[width - 1] = 0;
 }
 
-bool LoadSettingsFrom(const char* path, SettingsRecord* destination) {
-  FILE* file = PlatformOpenFile(path, "rb");
-  if (!file) return false;
+bool ReadSettingsRecord(const void* bytes, size_t count, SettingsRecord* destination) {
+  if (count < sizeof(SettingsRecord)) return false;
   SettingsRecord record;
-  size_t blocks = fread(&record, sizeof record, 1, file);
-  fclose(file);
-  if (blocks != 1) return false;
+  memcpy(&record, bytes, sizeof record);
   TerminateField(record.keyFilePath, sizeof record.keyFilePath);
   TerminateField(record.digitChars, CLASS_CAPACITY);
   TerminateField(record.lowerChars, CLASS_CAPACITY);
@@ -75,6 +72,15 @@ bool LoadSettingsFrom(const char* path, SettingsRecord* destination) {
   TerminateField(record.symbolChars, CLASS_CAPACITY);
   *destination = record;
   return true;
+}
+
+bool LoadSettingsFrom(const char* path, SettingsRecord* destination) {
+  FILE* file = PlatformOpenFile(path, "rb");
+  if (!file) return false;
+  SettingsRecord record;
+  size_t blocks = fread(&record, sizeof record, 1, file);
+  fclose(file);
+  return blocks == 1 && ReadSettingsRecord(&record, sizeof record, destination);
 }
 
 bool LoadSettings(SettingsRecord* destination) {

@@ -1,6 +1,7 @@
 // The settings record and setting.ini beside the executable.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 enum {
@@ -52,6 +53,10 @@ void SplitDirectory(const char* path, char* out, int capacity);
 
 // The settings file's full path; false when it does not fit in 260 bytes.
 bool GetSettingsPath(char* out);
+
+// The record held by the first 524 of count bytes (a settings file's
+// contents); false when count is smaller. Fields are terminated as on loading.
+bool ReadSettingsRecord(const void* bytes, size_t count, SettingsRecord* destination);
 
 // True when one whole record was read; on false the destination is untouched.
 // A string field without a terminator is cut at the end of its field.

@@ -2,6 +2,7 @@
 # Makes the files a user downloads, in build/dist/:
 #   sorrel-VERSION-win32.zip, sorrel-VERSION-win64.zip   both programs, the guide, the licence
 #   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page (this machine's architecture)
+#   sorrel-VERSION-web.html                               the web page, one file that works offline
 #   BUILDINFO                                             the commit, its time and the tool versions they came from
 #   SHA256SUMS                                            for all of the above
 # Each comes from its own MinSizeRel build (small, stripped), without the tests.
@@ -136,6 +137,13 @@ debian_package() {  # debian_package FILE: sorrel-cli as a .deb, made by CPack
   publish "$dir/cpack/$1" "$1"
 }
 
+web_page() {  # web_page FILE: the engine as WebAssembly, inlined with the page into one HTML file
+  local page
+  page=$("$root/scripts/build-web.sh" "$build/package-web") || fail "web: the page was not built"
+  cp "$page" "$build/package-web/download.html" || fail "web: $page could not be copied"
+  publish "$build/package-web/download.html" "$1"
+}
+
 # The Debian packages whose versions shape the downloads' bytes: compilers,
 # linkers, run-time libraries and headers, the archive writers, emscripten.
 shaping_packages() {
@@ -193,6 +201,7 @@ make_downloads() {
   windows_zip win32 i686 "sorrel-$version-win32.zip"
   windows_zip win64 x86_64 "sorrel-$version-win64.zip"
   debian_package "sorrel-cli_${version}_$(dpkg --print-architecture).deb"
+  web_page "sorrel-$version-web.html"
   buildinfo >"$dist/BUILDINFO" || fail "BUILDINFO not written"
   (cd "$dist" && sha256sum "${downloads[@]}" BUILDINFO >SHA256SUMS) || fail "SHA256SUMS not written"
   ls -l "$dist"

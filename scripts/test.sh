@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: natively under the sanitizers, the fuzz
-# targets, then the Windows builds under Wine, headless, code page 932.
+# targets, the packages, the web page in headless Chromium, then the Windows
+# builds under Wine, headless, code page 932.
 #
 # Where this machine cannot run 32-bit Windows programs (a kernel without 32-bit
 # support, or no Wine 32-bit part), every Windows test runs on the 64-bit build
@@ -92,6 +93,13 @@ packages() { SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" && "$root/test
 stage "packages: zips, .deb and SHA256SUMS, checked as a user gets them" packages
 stage "packages reproducible: made again from a copy elsewhere, byte for byte the same" \
   env SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" --check-reproducible
+# The web page in headless Chromium: the same passwords as sorrel-cli.
+web_page() {
+  local page
+  page=$("$root/scripts/build-web.sh" "$build/web") &&
+    /usr/bin/python3 "$root/tests/web/web_test.py" "$page" "$build/native/bin/sorrel-cli"
+}
+stage "web page in headless Chromium, against sorrel-cli and iconv" web_page
 
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the files scripts/package.sh made as a user gets them: what each zip
 # holds and what its programs are, the .deb as Debian's tools see it and its
-# sorrel-cli run from an unpacked root, and the checksums.
+# sorrel-cli run from an unpacked root, the web page's size and policy, and the
+# checksums.
 # Usage: tests/package_check.sh DIST_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -148,6 +149,17 @@ manual() {
   done
 }
 check ".deb: man -l renders sorrel-cli(1) with its sections, no warning" manual
+
+# --- Web page: one file, at most 100,000 bytes, that reaches for nothing.
+web_page() {
+  local page=$dist/sorrel-$version-web.html size
+  size=$(stat -c %s "$page")
+  echo "$(basename "$page"): $size bytes"
+  [ "$size" -le 100000 ] || { echo "more than 100,000 bytes"; return 1; }
+  head -c 1024 "$page" | grep -q "content=\"default-src 'none'; " || { echo "no Content-Security-Policy of default-src 'none'"; return 1; }
+  ! grep -Eo '(src|href)="[^"]*"' "$page"
+}
+check "web page: at most 100,000 bytes, connects nowhere, loads nothing" web_page
 
 echo "package checks: $failed failed"
 [ "$failed" -eq 0 ]

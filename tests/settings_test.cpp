@@ -122,6 +122,11 @@ TEST_F(SettingsFile, LoadsOnlyAWholeRecord) {
       EXPECT_EQ(memcmp(&back, &s, sizeof s), 0);
     else
       EXPECT_EQ(back.passwordLength, 0x22222222);  // untouched
+    // The same bytes handed over in memory, as the web page hands a file.
+    SettingsRecord fromBytes;
+    memset(&fromBytes, 0x22, sizeof fromBytes);
+    EXPECT_EQ(ReadSettingsRecord(c.content.data(), c.content.size(), &fromBytes), c.loads) << c.content.size();
+    EXPECT_EQ(memcmp(&fromBytes, &back, sizeof back), 0);
   }
   // The short file was closed again: it can be replaced at once.
   ASSERT_TRUE(WriteBytes(SettingsPath(), "short"));

@@ -1,0 +1,36 @@
+// The browser page: no file system (the page reads and saves files itself and
+// hands the module bytes), random bytes from the browser's crypto source.
+#include <errno.h>
+#include <unistd.h>
+
+#include "platform.h"
+
+bool PlatformExecutablePath(char* out, size_t) {
+  out[0] = 0;
+  return false;
+}
+
+bool PlatformIsLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+FILE* PlatformOpenFile(const char*, const char*) {
+  errno = ENOENT;
+  return nullptr;
+}
+
+bool PlatformSyncFile(FILE*) { return false; }
+
+bool PlatformReplaceFile(const char*, const char*) { return false; }
+
+bool PlatformRemoveFile(const char*) { return false; }
+
+bool PlatformRandomBytes(void* out, size_t size) {
+  // getentropy is the page's crypto.getRandomValues; it takes 256 bytes a call.
+  unsigned char* p = (unsigned char*)out;
+  while (size) {
+    size_t n = size < 256 ? size : 256;
+    if (getentropy(p, n) != 0) return false;
+    p += n;
+    size -= n;
+  }
+  return true;
+}

@@ -1,0 +1,435 @@
+#!/usr/bin/python3
+"""The web page in headless Chromium, compared with sorrel-cli.
+
+Usage: web_test.py PAGE.html SORREL_CLI
+
+- random cases (keys by sorrel-cli and by the page, Japanese key passwords and
+  pass phrases, lengths 1-1023, class subsets, a setting.ini of its own): the
+  page's password is sorrel-cli generate's;
+- the encoder over U+0000-U+FFFF is iconv's CP932, refusals included;
+- a key made in the page passes sorrel-cli verify;
+- the messages for bad input, beside their fields;
+- no request leaves the page, and no secret stays in storage, cookies, the URL
+  or the console.
+"""
+import ctypes
+import ctypes.util
+import glob
+import json
+import os
+import random
+import re
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+
+PAGE, CLI = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WORK = tempfile.mkdtemp(prefix="sorrel-web-")
+DOWNLOADS = os.path.join(WORK, "downloads")
+CASES = int(os.environ.get("SORREL_WEB_CASES", "300"))
+passed = failed = 0
+
+
+def check(ok, what):
+    global passed, failed
+    if ok:
+        passed += 1
+    else:
+        failed += 1
+        print("FAIL", what)
+
+
+def texts():
+    """The desktop's texts, from ui/texts.h (the page must show them as they are)."""
+    source = open(os.path.join(ROOT, "ui", "texts.h"), encoding="utf-8").read().replace("\\\n", "")
+    found = {}
+    for name, body in re.findall(r'#define (TEXT_\w+)\s+((?:"[^"]*"\s*)+)', source):
+        found[name] = "".join(re.findall(r'"([^"]*)"', body)).replace("\\n", "\n")
+    return found
+
+
+TEXT = texts()
+
+# --- sorrel-cli
+
+
+def cli(args, typed):
+    env = dict(os.environ, LC_ALL="C.UTF-8")
+    return subprocess.run([CLI] + args, input=typed.encode(), capture_output=True, env=env, cwd=WORK)
+
+
+def cli_password(case):
+    # The case's length and option bits (derivation 2 among them) in a setting.ini of its own.
+    record = bytearray(open(case["ini_path"], "rb").read())
+    struct.pack_into("<Ii", record, 260, case["flags"], case["length"])
+    ini = os.path.join(WORK, "case.ini")
+    open(ini, "wb").write(record)
+    args = ["generate", "--settings", ini, "--key", case["key_path"]]
+    if case["anyway"]:
+        args.append("--no-verify")
+    r = cli(args + ["--", case["pass_phrase"]], case["key_password"] + "\n")
+    return r.stdout.decode().rstrip("\n") if r.returncode == 0 else "exit %d: %s" % (r.returncode, r.stderr.decode())
+
+
+# --- iconv's CP932, the reference for the encoder
+
+
+def iconv_table():
+    libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
+    libc.iconv_open.restype = ctypes.c_void_p
+    libc.iconv_open.argtypes = [ctypes.c_char_p, ctypes.c_char_p]
+    libc.iconv.restype = ctypes.c_size_t
+    pp = ctypes.POINTER(ctypes.c_char_p)
+    ps = ctypes.POINTER(ctypes.c_size_t)
+    libc.iconv.argtypes = [ctypes.c_void_p, pp, ps, pp, ps]
+    cd = libc.iconv_open(b"CP932", b"UTF-32LE")
+    out = ctypes.create_string_buffer(8)
+    codes = []
+    for cp in range(0x10000):
+        src = ctypes.create_string_buffer(cp.to_bytes(4, "little"), 4)
+        s, sl = ctypes.c_char_p(ctypes.addressof(src)), ctypes.c_size_t(4)
+        d, dl = ctypes.c_char_p(ctypes.addressof(out)), ctypes.c_size_t(8)
+        r = libc.iconv(cd, ctypes.byref(s), ctypes.byref(sl), ctypes.byref(d), ctypes.byref(dl))
+        libc.iconv(cd, None, None, None, None)
+        # As sorrel-cli: a conversion glibc counts as irreversible is refused too.
+        codes.append(-1 if r != 0 or sl.value else int.from_bytes(out.raw[:8 - dl.value], "big"))
+    return codes
+
+
+# --- Chromium
+
+
+def browser():
+    o = webdriver.ChromeOptions()
+    o.binary_location = "/usr/bin/chromium"
+    for a in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+              "--disable-background-networking", "--disable-component-update", "--disable-sync",
+              "--user-data-dir=" + os.path.join(WORK, "profile")]:
+        o.add_argument(a)
+    o.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
+    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
+    d.set_script_timeout(120)
+    d.execute_cdp_cmd("Browser.setDownloadBehavior", {"behavior": "allow", "downloadPath": DOWNLOADS})
+    return d
+
+
+def open_page(d):
+    d.get("file://" + PAGE)
+    for _ in range(100):
+        if d.execute_script("return document.documentElement.dataset.ready === 'true'"):
+            return
+        time.sleep(0.02)
+    raise SystemExit("the page did not become ready")
+
+
+# One case through the page's own handlers: files as a picker hands them over,
+# fields set and changed as typed, the generate button pressed.
+RUN_CASES = """
+const [cases, done] = arguments;
+const set = (id, v) => { const e = document.getElementById(id); e.value = v; e.dispatchEvent(new Event('change')); };
+const check = (id, v) => { const e = document.getElementById(id); e.checked = v; e.dispatchEvent(new Event('change')); };
+const out = [];
+(async () => {
+  for (const c of cases) {
+    if (c.ini) await loadSettings(new File([Uint8Array.from(c.ini)], 'setting.ini'));
+    await loadKey(new File([Uint8Array.from(c.key)], 'test.key'));
+    set('key-password', c.key_password);
+    check('derive-anyway', c.anyway);
+    set('length', String(c.length));
+    for (const [id, bit] of OPTIONS) check(id, (c.flags & bit) !== 0);
+    document.getElementById('pass-phrase').value = c.pass_phrase;
+    document.getElementById('generate').click();
+    const result = document.getElementById('result');
+    out.push({ result: result.value, hidden: result.type === 'password', message: document.getElementById('message').textContent });
+  }
+})().then(() => done(out), (e) => done(String(e)));
+"""
+
+
+def run_cases(d, cases):
+    keep = ["key", "ini", "key_password", "anyway", "length", "flags", "pass_phrase"]
+    return d.execute_async_script(RUN_CASES, [{k: c.get(k) for k in keep} for c in cases])
+
+
+def field_error(d, field):
+    return d.execute_script("return document.getElementById(arguments[0] + '-error').textContent", field)
+
+
+# --- inputs
+
+KANJI = "鍵秘密予約東京都表計算髙﨑德"
+KANA = "あいうえおかきくけこがぱアイウエオヴー"
+HALF = "ｱｲｳｴｵｶｷｸｹｺﾊﾟﾋﾞﾌﾞｰ｡｢｣"
+EXTRA = "①Ⅹⅰ㈱≒¥〜−‾"
+ASCII = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !#$%&()-=^~|@`[{;+:*]},<.>/?_\\"
+
+
+def phrase(rng, low, high):
+    pools = [ASCII, KANJI, KANA, HALF, EXTRA]
+    return "".join(rng.choice(rng.choice(pools)) for _ in range(rng.randint(low, high)))
+
+
+def settings_file(path, key_path, length=16, flags=31, classes=None):
+    """A setting.ini: sorrel-cli's own defaults, then the given fields."""
+    r = cli(["init", "--force", "--key", key_path, "--settings", path], "")
+    assert r.returncode == 0, r.stderr
+    record = bytearray(open(path, "rb").read())
+    struct.pack_into("<Ii", record, 260, flags, length)
+    for i, chars in enumerate(classes or []):
+        record[268 + 64 * i:268 + 64 * (i + 1)] = chars.encode().ljust(64, b"\0")
+    open(path, "wb").write(record)
+    return bytes(record)
+
+
+def main():
+    rng = random.Random(int(os.environ.get("SORREL_WEB_SEED", "932")))
+    os.makedirs(DOWNLOADS)
+    d = browser()
+    d.get_log("performance")  # the browser's own start-up, before the page
+    open_page(d)
+    started = d.execute_script("return location.href")
+    secrets = []
+
+    # Keys: two by sorrel-cli, two by the page (downloaded, then used).
+    keys = []
+    for i, kp in enumerate(["秘密の鍵パスワード", "ｶﾀｶﾅkey-pass"]):
+        path = os.path.join(WORK, "cli%d.key" % i)
+        r = cli(["new-key", path], kp + "\n" + kp + "\n")
+        check(r.returncode == 0, "sorrel-cli new-key: " + r.stderr.decode())
+        keys.append((path, kp))
+    for i, kp in enumerate(["ページの鍵①", "page key password"]):
+        d.execute_script("""
+          document.getElementById('new-key-password').value = arguments[0];
+          document.getElementById('new-key-confirm').value = arguments[0];
+          document.getElementById('new-key').click();""", kp)
+        for _ in range(100):
+            made = [f for f in glob.glob(os.path.join(DOWNLOADS, "*.key")) if f not in [k for k, _ in keys]]
+            if made:
+                break
+            time.sleep(0.05)
+        check(len(made) == 1 and os.path.getsize(made[0]) == 103, "the page made no 103-byte key: %s" % made)
+        check(d.execute_script("return document.getElementById('use-derivation-2').checked"),
+              "a key made in the page does not start with derivation 2")
+        path = os.path.join(WORK, "page%d.key" % i)
+        os.rename(made[0], path)
+        r = cli(["verify", "--key", path], kp + "\n")
+        check(r.returncode == 0, "sorrel-cli verify of a key made in the page: " + r.stderr.decode())
+        keys.append((path, kp))
+    secrets += [kp for _, kp in keys]
+
+    default_ini = os.path.join(WORK, "default.ini")
+    settings_file(default_ini, keys[0][0])
+    own_classes = ["13579", "aeiouxyz", "QWERTY", "#$%@!"]
+    own_ini = os.path.join(WORK, "own.ini")
+    own_bytes = settings_file(own_ini, keys[0][0], 40, 2 | 16, own_classes)
+
+    # Random cases: the default settings first, then the page reads own.ini.
+    cases = []
+    for n in range(CASES):
+        key_path, kp = rng.choice(keys)
+        wrong = rng.random() < 0.1
+        length = rng.choice([1, 16, 1023, rng.randint(1, 1023), rng.randint(1, 64)])
+        flags = rng.randint(1, 15) << 1 | rng.choice([0, 32])  # classes, and derivation 1 or 2
+        own = n >= CASES * 2 // 3
+        case = {"key_path": key_path, "key": list(open(key_path, "rb").read()), "key_password": phrase(rng, 8, 20) if wrong else kp,
+                "anyway": wrong, "length": length, "flags": flags, "pass_phrase": phrase(rng, 4, 30),
+                "ini_path": own_ini if own else default_ini, "ini": list(own_bytes) if own and n == CASES * 2 // 3 else None}
+        secrets.append(case["pass_phrase"])
+        cases.append(case)
+    results = []
+    for i in range(0, len(cases), 60):
+        results += run_cases(d, cases[i:i + 60])
+    for case, got in zip(cases, results):
+        want = cli_password(case)
+        # A wrong key password may leave nothing to pick from: both must say so.
+        both_failed = not got["result"] and got["message"] == TEXT["TEXT_DERIVE_FAILED"] and TEXT["TEXT_DERIVE_FAILED"] in want
+        ok = both_failed or (got["result"] == want and got["hidden"] and len(want) == case["length"])
+        check(ok, "password differs for %s: page %r (%s), sorrel-cli %r" % (
+            {k: case[k] for k in ["key_path", "key_password", "pass_phrase", "length", "flags", "ini_path"]},
+            got["result"][:40], got["message"], want[:40]))
+        secrets.append(want)
+    print("random cases: %d compared" % len(cases))
+
+    # The encoder over the whole Basic Multilingual Plane, and beyond it.
+    page = d.execute_script("""
+      const out = [];
+      for (let c = 0; c < 0x10000; c++) {
+        const r = encodeCp932(String.fromCharCode(c));
+        out.push(r.bad ? -1 : r.bytes.reduce((a, b) => a * 256 + b, 0));
+      }
+      return out;""")
+    reference = iconv_table()
+    wrong = [c for c in range(0x10000) if page[c] != reference[c]]
+    check(not wrong, "encoder differs from iconv at %d code points, first U+%04X" % (len(wrong), wrong[0] if wrong else 0))
+    print("encoder: %d code points, %d accepted" % (len(page), sum(c >= 0 for c in page)))
+
+    # Messages: each beside its field and in #message.
+    open_page(d)
+    good_key, good_kp = keys[0]
+    good = list(open(good_key, "rb").read())
+    fifty = list(range(1, 51))
+    big = os.path.join(WORK, "big.key")
+    with open(big, "wb") as f:
+        f.write(bytes(open(good_key, "rb").read()) + os.urandom(2 * 1024 * 1024))
+    dead = [0x7F] * 102 + [0]  # unmasks into control characters only with a-h
+    base = {"key": good, "key_password": good_kp, "anyway": False, "length": 16, "flags": 30, "pass_phrase": "abcd"}
+    mismatch = d.execute_script("return text(S.KEY_PASSWORD_MISMATCH)")
+    shape = d.execute_script("return text(S.KEY_WRONG_SHAPE)")
+    table = [  # name, changes, message, field it is shown beside
+        ("3-byte pass phrase", {"pass_phrase": "abc"}, TEXT["TEXT_PASS_PHRASE_TOO_SHORT"], "pass-phrase"),
+        ("length 0", {"length": 0}, TEXT["TEXT_LENGTH_TOO_SMALL"], "length"),
+        ("length 1024", {"length": 1024}, TEXT["TEXT_LENGTH_TOO_LARGE"], "length"),
+        ("no class", {"flags": 0}, TEXT["TEXT_NO_CLASS"], "classes"),
+        ("wrong key password", {"key_password": "wrong password"}, mismatch, "key-password"),
+        ("7-byte key password", {"key_password": "1234567"}, TEXT["TEXT_KEY_PASSWORD_TOO_SHORT_WIDE"], "key-password"),
+        ("50-byte file as key", {"key": fifty}, shape, "key-file"),
+        ("empty file as key", {"key": []}, TEXT["TEXT_KEY_FILE_NOT_READ"], "key-file"),
+        ("nothing derivable", {"key": dead, "key_password": "abcdefgh", "anyway": True}, TEXT["TEXT_DERIVE_FAILED"], "key-password"),
+        ("emoji in the pass phrase", {"pass_phrase": "ab😀cd"}, "「😀」（U+1F600）", "pass-phrase"),
+        ("𠮷 in the pass phrase", {"pass_phrase": "𠮷野家"}, "「𠮷」（U+20BB7）", "pass-phrase"),
+    ]
+    for name, changes, message, field in table:
+        got = run_cases(d, [dict(base, **changes)])[0]
+        ok = message in got["message"] and message in field_error(d, field) and not got["result"]
+        check(ok, "%s: %r beside %s, wanted %r" % (name, got["message"], field, message))
+    # The 2 MB file by the picker: its first 105 bytes, refused as sorrel-cli verify refuses it.
+    d.find_element(By.ID, "key-file").send_keys(big)
+    time.sleep(0.3)
+    check(shape in field_error(d, "key-file"), "2 MB file as key: " + field_error(d, "key-file"))
+    # With "derive anyway" the odd files derive what sorrel-cli --no-verify derives.
+    for name, key in [("50-byte key", fifty), ("2 MB key", list(open(big, "rb").read(105)))]:
+        path = os.path.join(WORK, "odd.key")
+        open(path, "wb").write(bytes(key))
+        case = dict(base, key=key, key_path=path, ini_path=default_ini, anyway=True)
+        got = run_cases(d, [case])[0]
+        check(got["result"] == cli_password(case), "%s derived anyway: %r" % (name, got))
+    # A new key password of 64 bytes, and two that differ.
+    for first, second, message in [("x" * 64, "x" * 64, d.execute_script("return text(S.NEW_KEY_PASSWORD_TOO_LONG)")),
+                                   ("12345678", "12345679", TEXT["TEXT_KEY_PASSWORDS_DIFFER"]),
+                                   ("1234567", "1234567", TEXT["TEXT_KEY_PASSWORD_TOO_SHORT_CREATE"])]:
+        d.execute_script("""
+          document.getElementById('new-key-password').value = arguments[0];
+          document.getElementById('new-key-confirm').value = arguments[1];
+          document.getElementById('new-key').click();""", first, second)
+        check(field_error(d, "new-key") == message, "new key %r/%r: %r" % (first, second, field_error(d, "new-key")))
+
+    # End to end as a user: files by the picker, typed key password and pass phrase, Enter.
+    open_page(d)
+    d.find_element(By.ID, "settings-file").send_keys(own_ini)
+    d.find_element(By.ID, "key-file").send_keys(good_key)
+    time.sleep(0.3)
+    d.find_element(By.ID, "key-password").send_keys(good_kp + Keys.ENTER)  # checks it, on to the pass phrase
+    check(d.execute_script("return document.getElementById('message').textContent") ==
+          "キーパスワードはキーファイルと一致しています。", "the typed key password was not checked")
+    d.switch_to.active_element.send_keys("予約ｻｲﾄ¥" + Keys.ENTER)
+    got = d.find_element(By.ID, "result").get_attribute("value")
+    want = cli_password({"ini_path": own_ini, "key_path": good_key, "length": 40, "flags": 2 | 16, "anyway": False,
+                         "key_password": good_kp, "pass_phrase": "予約ｻｲﾄ¥"})
+    check(got == want and len(got) == 40, "typed: page %r, sorrel-cli %r" % (got, want))
+    secrets.append(want)
+    # setting.ini saved from the page: the record read, with the length changed.
+    d.execute_script("const e = document.getElementById('length'); e.value = '77'; e.dispatchEvent(new Event('change'));"
+                     "document.getElementById('save-settings').click()")
+    time.sleep(0.5)
+    saved = glob.glob(os.path.join(DOWNLOADS, "setting*.ini"))
+    want_ini = bytearray(own_bytes)
+    struct.pack_into("<i", want_ini, 264, 77)
+    check(len(saved) == 1 and open(saved[0], "rb").read() == bytes(want_ini), "saved setting.ini: %s" % saved)
+
+    # Copied, then cleared from the clipboard (the 45 seconds' timer called at once).
+    d.execute_cdp_cmd("Browser.grantPermissions", {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+    clip = d.execute_async_script("""
+      const done = arguments[0];
+      (async () => {
+        await copy();
+        const copied = await navigator.clipboard.readText();
+        await clearClipboard();
+        const cleared = await navigator.clipboard.readText();
+        // A browser that refuses: the page says so beside the copy button.
+        const writeText = navigator.clipboard.writeText;
+        navigator.clipboard.writeText = () => Promise.reject(new Error('refused'));
+        await clearClipboard();
+        navigator.clipboard.writeText = writeText;
+        return [copied, cleared, clipPending && document.getElementById('copy-error').textContent !== ''];
+      })().then(done, (e) => done(String(e)));""")
+    check(clip == [want, "", True], "clipboard: copied, cleared, a refusal said: %r" % clip)
+    # Hidden: the password goes at once; 5 minutes away lock the page.
+    hidden = d.execute_script("""
+      let hidden = true;
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => hidden });
+      document.dispatchEvent(new Event('visibilitychange'));
+      const gone = !document.getElementById('result').value && document.getElementById('key-password').value !== '';
+      hiddenSince -= 5 * 60 * 1000;
+      hidden = false;
+      document.dispatchEvent(new Event('visibilitychange'));
+      delete document.hidden;
+      return [gone, document.getElementById('key-password').value === '' && wasm.webKeyCount() === 0];""")
+    check(hidden == [True, True], "hidden page: password gone, then locked: %s" % hidden)
+    # A key file dropped on the page.
+    dropped = d.execute_async_script("""
+      const [key, done] = arguments;
+      const data = new DataTransfer();
+      data.items.add(new File([Uint8Array.from(key)], 'dropped.key'));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+      setTimeout(() => done(wasm.webKeyCount()), 200);""", good)
+    check(dropped == 103, "a dropped key file: %s bytes in use" % dropped)
+
+    # The lock forgets the key and the key password, in the page and in the module,
+    # and a copied password (of the 77 characters set above) at once.
+    copied = d.execute_async_script("""
+      const [keyPassword, done] = arguments;
+      document.getElementById('key-password').value = keyPassword;
+      document.getElementById('pass-phrase').value = 'example.com';
+      generate();
+      copy().then(() => navigator.clipboard.readText()).then(done);""", good_kp)
+    d.find_element(By.ID, "lock").click()
+    on_clipboard = d.execute_async_script("navigator.clipboard.readText().then(arguments[0])")
+    check(len(copied) == 77 and on_clipboard == "", "copied %r, the lock left %r on the clipboard" % (copied, on_clipboard))
+    wiped = d.execute_script("""
+      const m = memory(), at = (b, n) => m.slice(wasm.webBuffer(b), wasm.webBuffer(b) + n);
+      return [...at(BUF.KEY, 105), ...at(BUF.KEY_PASSWORD, 1024)].every((b) => b === 0) &&
+             !document.getElementById('key-password').value && !document.getElementById('result').value""")
+    check(wiped, "the lock left the key or the key password")
+    d.find_element(By.ID, "pass-phrase").send_keys("example.com" + Keys.ENTER)
+    check(field_error(d, "key-file") == TEXT["TEXT_KEY_FILE_NOT_READ"], "after the lock: " + field_error(d, "key-file"))
+
+    # Nothing went out: every request the page made was for the page itself.
+    urls = []
+    for entry in d.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] == "Network.requestWillBeSent":
+            urls.append(message["params"]["request"]["url"])
+    outside = [u for u in urls if not (u.startswith("file://" + PAGE) or u.startswith("blob:") or u.startswith("data:"))]
+    check(urls and not outside, "requests beyond the page: %s" % outside[:5])
+    # And the policy refuses one asked for.
+    blocked = d.execute_async_script("""
+      const done = arguments[0];
+      fetch('http://127.0.0.1:9/').then(() => done('fetched'), () => done('blocked'));""")
+    check(blocked == "blocked", "a fetch was " + blocked)
+    # No secret kept anywhere the page could leave it.
+    kept = d.execute_async_script("""
+      const done = arguments[0];
+      const local = Object.keys(localStorage).map((k) => k + '=' + localStorage.getItem(k));
+      indexedDB.databases().then((dbs) => done({ local, session: sessionStorage.length, cookie: document.cookie,
+        url: location.href, history: history.length, dbs: dbs.length }));""")
+    console = json.dumps(d.get_log("browser"), ensure_ascii=False)
+    stored = json.dumps(kept, ensure_ascii=False)
+    check(kept["local"] and all(k.startswith("sorrel.settings=") for k in kept["local"]), "localStorage: %s" % kept["local"])
+    check(kept["session"] == 0 and kept["cookie"] == "" and kept["dbs"] == 0 and kept["url"] == started,
+          "storage, cookie or URL: %s" % kept)
+    leaked = [s for s in secrets if len(s) >= 8 and (s in stored or s in console)]
+    check(not leaked, "secrets in storage or the console: %s" % leaked[:3])
+    d.quit()
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+sys.exit(main())
