@@ -5,13 +5,13 @@
 // Nothing is sent anywhere; only the length and the option bits are stored.
 
 // The module's buffers and statuses (web/sorrel_web.cpp).
-const BUF = { KEY: 0, KEY_PASSWORD: 1, PASS_PHRASE: 2, CONFIRM: 3, RESULT: 4, SETTINGS: 5 };
+const BUF = { KEY: 0, KEY_PASSWORD: 1, PASS_PHRASE: 2, CONFIRM: 3, RESULT: 4, SETTINGS: 5, NEW_KEY_PASSWORD: 6 };
 const S = {
   OK: 0, KEY_FILE_NOT_READ: 1, PASS_PHRASE_TOO_SHORT: 2, LENGTH_TOO_SMALL: 3, LENGTH_TOO_LARGE: 4,
   NO_CLASS: 5, DERIVE_FAILED: 6, KEY_PASSWORD_TOO_SHORT: 7, KEY_PASSWORD_MISMATCH: 8, KEY_WRONG_SHAPE: 9,
   NEW_KEY_PASSWORDS_DIFFER: 10, NEW_KEY_PASSWORD_TOO_SHORT: 11, NEW_KEY_PASSWORD_TOO_LONG: 12,
   KEY_CREATE_FAILED: 13, KEY_GENERATED: 14, SETTINGS_NOT_READ: 15, UNMAPPABLE: 16, TEXT_TOO_LONG: 17,
-  LABEL_DERIVATION_2: 18,
+  LABEL_DERIVATION_2: 18, CHANGE_NOT_UNMASKED: 19, NEW_KEY_PASSWORD_SAME: 20, KEY_PASSWORD_CHANGED: 21,
 };
 // Where each status is shown, besides #message.
 const FIELD_OF = {
@@ -21,6 +21,7 @@ const FIELD_OF = {
   [S.KEY_PASSWORD_MISMATCH]: 'key-password', [S.NEW_KEY_PASSWORDS_DIFFER]: 'new-key',
   [S.NEW_KEY_PASSWORD_TOO_SHORT]: 'new-key', [S.NEW_KEY_PASSWORD_TOO_LONG]: 'new-key',
   [S.KEY_CREATE_FAILED]: 'new-key', [S.SETTINGS_NOT_READ]: 'settings-file',
+  [S.CHANGE_NOT_UNMASKED]: 'key-password', [S.NEW_KEY_PASSWORD_SAME]: 'change-key-password',
 };
 // The option bits the page shows: the four classes and derivation 2.
 const OPTIONS = [['use-digits', 2], ['use-lower', 4], ['use-upper', 8], ['use-symbols', 16], ['use-derivation-2', 32]];
@@ -49,6 +50,7 @@ let clipTimer = 0;
 let clipPending = false;
 let hiddenSince = 0;
 let lockTimer = 0;
+let keyName = '';  // the key file in use, for the name of a re-masked copy
 
 // Code point -> code page 932 code (one byte, or two as lead << 8 | trail).
 function buildCp932() {
@@ -169,6 +171,7 @@ async function loadKey(file) {
   const status = wasm.webSetKey(bytes.length);
   bytes.fill(0);
   if (!report(status)) return;
+  keyName = file.name;
   say(`キーファイル「${file.name}」を読み込みました。`);
   if ($('key-password').value) checkKeyPassword();
 }
@@ -302,6 +305,7 @@ function newKey() {
   const key = bytesOf(BUF.KEY, wasm.webKeyCount());
   download(key, 'sorrel.key');
   key.fill(0);
+  keyName = 'sorrel.key';
   $('key-password').value = $('new-key-password').value;
   $('new-key-password').value = $('new-key-confirm').value = '';
   $('key-file').value = '';
@@ -309,6 +313,29 @@ function newKey() {
   $('use-derivation-2').checked = true;
   settingsFromFields();
   say(text(S.KEY_GENERATED) + '「sorrel.key」として保存しました。このキーを使用しています。');
+}
+
+// --- a new key password for the key in use: the same passwords, a new key file.
+
+function changeKeyPassword() {
+  clearMessages();
+  const ids = ['change-key-password-new', 'change-key-password-confirm'];
+  const filled = putField(BUF.KEY_PASSWORD, 'key-password') &&
+    putField(BUF.NEW_KEY_PASSWORD, ids[0], 'change-key-password') && putField(BUF.CONFIRM, ids[1], 'change-key-password');
+  const status = filled ? wasm.webChangeKeyPassword() : S.OK;
+  wasm.webWipe(BUF.NEW_KEY_PASSWORD);
+  wasm.webWipe(BUF.CONFIRM);
+  // The new key password's own refusals are the key creation's statuses: shown here, not there.
+  if (!filled || !report(status, FIELD_OF[status] === 'new-key' ? 'change-key-password' : FIELD_OF[status])) return;
+  const name = /\.key$/i.test(keyName) ? keyName : (keyName || 'sorrel') + '.key';
+  const key = bytesOf(BUF.KEY, wasm.webKeyCount());
+  download(key, name);
+  key.fill(0);
+  keyName = name;
+  $('key-password').value = $(ids[0]).value;
+  for (const id of ids) $(id).value = '';
+  $('key-file').value = '';
+  say(text(S.KEY_PASSWORD_CHANGED) + `\n新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このページは新しいキーとキーパスワードを使用しています。`);
 }
 
 // --- forgetting: the lock button, and the page hidden for 5 minutes.
@@ -322,7 +349,10 @@ function lock() {
     clipTimer = 0;
     navigator.clipboard.writeText('').catch(() => (clipPending = true));
   }
-  for (const id of ['key-file', 'key-password', 'pass-phrase', 'new-key-password', 'new-key-confirm']) $(id).value = '';
+  keyName = '';
+  const fields = ['key-file', 'key-password', 'pass-phrase', 'new-key-password', 'new-key-confirm',
+    'change-key-password-new', 'change-key-password-confirm'];
+  for (const id of fields) $(id).value = '';
   clearMessages();
   say('ロックしました。キーファイルとキーパスワードを入力し直してください。');
 }
@@ -361,6 +391,7 @@ function wire() {
   $('show').addEventListener('click', toggleShow);
   $('copy').addEventListener('click', copy);
   $('new-key').addEventListener('click', newKey);
+  $('change-key-password').addEventListener('click', changeKeyPassword);
   $('lock').addEventListener('click', lock);
   document.addEventListener('visibilitychange', onVisibility);
   window.addEventListener('focus', () => clipPending && clearClipboard());

@@ -6,6 +6,7 @@
 
 #include "derive.h"
 #include "key_check.h"
+#include "key_password_change.h"
 #include "keyfile.h"
 #include "settings.h"
 #include "text.h"
@@ -22,6 +23,7 @@ enum WebBuffer {
   BUF_CONFIRM,  // the new key's key password, typed a second time
   BUF_RESULT,
   BUF_SETTINGS,  // a settings file's bytes, in and out
+  BUF_NEW_KEY_PASSWORD,  // the key password that replaces the one in BUF_KEY_PASSWORD
   BUF_COUNT,
 };
 
@@ -46,6 +48,9 @@ enum WebStatus {
   WEB_UNMAPPABLE,  // %c: the character, %u: its code point
   WEB_TEXT_TOO_LONG,
   WEB_LABEL_DERIVATION_2,  // the check box's label
+  WEB_CHANGE_NOT_UNMASKED,
+  WEB_NEW_KEY_PASSWORD_SAME,
+  WEB_KEY_PASSWORD_CHANGED,
   WEB_STATUS_COUNT,
 };
 
@@ -60,23 +65,24 @@ const char* const TEXTS[WEB_STATUS_COUNT] = {
     TEXT_NO_CLASS,
     TEXT_DERIVE_FAILED,
     TEXT_KEY_PASSWORD_TOO_SHORT_WIDE,
-    "キーパスワードがキーファイルと一致しません。このまま生成するには「一致しなくても生成する」を選んでください",
-    "キーファイルの形式が正しくありません（103バイトのキーファイルではありません）",
+    TEXT_WEB_KEY_PASSWORD_MISMATCH,
+    TEXT_WEB_KEY_WRONG_SHAPE,
     TEXT_KEY_PASSWORDS_DIFFER,
     TEXT_KEY_PASSWORD_TOO_SHORT_CREATE,
-    "キーパスワードが長すぎます。63バイト（全角文字は2バイト）以内にしてください。",
+    TEXT_WEB_KEY_PASSWORD_TOO_LONG,
     TEXT_KEY_CREATE_FAILED,
     TEXT_KEY_GENERATED,
-    "設定ファイルを読み込めません（524バイトの setting.ini ではありません）",
-    "「%c」（%u）はシフトJIS（コードページ932）にない文字のため使えません",
-    "長すぎます。1023バイト（全角文字は2バイト）以内にしてください",
+    TEXT_WEB_SETTINGS_NOT_READ,
+    TEXT_WEB_UNMAPPABLE,
+    TEXT_WEB_TEXT_TOO_LONG,
     TEXT_USE_DERIVATION_2,
+    TEXT_WEB_CHANGE_NOT_UNMASKED,
+    TEXT_WEB_KEY_PASSWORD_SAME,
+    TEXT_WEB_KEY_PASSWORD_CHANGED,
 };
 
 enum {
   MIN_PASS_PHRASE = 4,
-  MIN_KEY_PASSWORD = 8,
-  MAX_NEW_KEY_PASSWORD = 63,  // what the key creation dialog's field holds
   MAX_LENGTH = TEXT_CAPACITY - 1,
 };
 
@@ -85,6 +91,7 @@ int g_keyCount;
 char g_keyPassword[TEXT_CAPACITY];
 char g_passPhrase[TEXT_CAPACITY];
 char g_confirm[TEXT_CAPACITY];
+char g_newKeyPassword[TEXT_CAPACITY];
 char g_result[TEXT_CAPACITY];
 unsigned char g_settingsBytes[SETTINGS_FILE_SIZE];
 SettingsRecord g_record;
@@ -97,6 +104,7 @@ struct BufferEntry {
 const BufferEntry BUFFERS[BUF_COUNT] = {
     {g_key, KEY_READ_LIMIT},    {g_keyPassword, TEXT_CAPACITY}, {g_passPhrase, TEXT_CAPACITY},
     {g_confirm, TEXT_CAPACITY}, {g_result, TEXT_CAPACITY},      {g_settingsBytes, SETTINGS_FILE_SIZE},
+    {g_newKeyPassword, TEXT_CAPACITY},
 };
 
 const uint32_t CLASS_BITS = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
@@ -126,7 +134,7 @@ WEB_EXPORT int webSetKey(int count) {
 
 WEB_EXPORT int webCheckKeyPassword() {
   if (g_keyCount == 0) return WEB_KEY_FILE_NOT_READ;
-  if (strlen(Terminated(g_keyPassword)) < MIN_KEY_PASSWORD) return WEB_KEY_PASSWORD_TOO_SHORT;
+  if (strlen(Terminated(g_keyPassword)) < KEY_PASSWORD_MIN) return WEB_KEY_PASSWORD_TOO_SHORT;
   switch (CheckKeyPassword(g_key, g_keyCount, g_keyPassword)) {
     case KEY_OK:
       return WEB_OK;
@@ -164,9 +172,9 @@ WEB_EXPORT int webNewKey() {
   int status = WEB_OK;
   if (strcmp(g_keyPassword, Terminated(g_confirm)) != 0) {
     status = WEB_NEW_KEY_PASSWORDS_DIFFER;
-  } else if (length < MIN_KEY_PASSWORD) {
+  } else if (length < KEY_PASSWORD_MIN) {
     status = WEB_NEW_KEY_PASSWORD_TOO_SHORT;
-  } else if (length > MAX_NEW_KEY_PASSWORD) {
+  } else if (length > KEY_PASSWORD_MAX) {
     status = WEB_NEW_KEY_PASSWORD_TOO_LONG;
   }
   WipeMemory(g_confirm, sizeof g_confirm);
@@ -179,6 +187,41 @@ WEB_EXPORT int webNewKey() {
   WipeMemory(key, sizeof key);
   g_keyCount = count;
   return WEB_OK;
+}
+
+// The key in use under the new key password in BUF_NEW_KEY_PASSWORD, typed a
+// second time into BUF_CONFIRM; the current one is in BUF_KEY_PASSWORD. On
+// success BUF_KEY holds the new key file and BUF_KEY_PASSWORD the new key
+// password; on any refusal nothing changes.
+WEB_EXPORT int webChangeKeyPassword() {
+  int status = webCheckKeyPassword();
+  if (status == WEB_KEY_PASSWORD_MISMATCH) status = WEB_CHANGE_NOT_UNMASKED;
+  if (status == WEB_OK && strcmp(Terminated(g_newKeyPassword), Terminated(g_confirm)) != 0) {
+    status = WEB_NEW_KEY_PASSWORDS_DIFFER;
+  }
+  if (status == WEB_OK) {
+    switch (ChangeKeyPassword(g_key, g_keyCount, g_keyPassword, g_newKeyPassword, g_key)) {
+      case KEY_CHANGE_OK:
+        g_keyCount = KEY_FILE_SIZE;
+        memcpy(g_keyPassword, g_newKeyPassword, sizeof g_keyPassword);
+        break;
+      case KEY_CHANGE_TOO_SHORT:
+        status = WEB_NEW_KEY_PASSWORD_TOO_SHORT;
+        break;
+      case KEY_CHANGE_TOO_LONG:
+        status = WEB_NEW_KEY_PASSWORD_TOO_LONG;
+        break;
+      case KEY_CHANGE_SAME:
+        status = WEB_NEW_KEY_PASSWORD_SAME;
+        break;
+      default:  // checked above already
+        status = WEB_CHANGE_NOT_UNMASKED;
+        break;
+    }
+  }
+  WipeMemory(g_newKeyPassword, sizeof g_newKeyPassword);
+  WipeMemory(g_confirm, sizeof g_confirm);
+  return status;
 }
 
 WEB_EXPORT int webKeyCount() { return g_keyCount; }
@@ -208,6 +251,7 @@ WEB_EXPORT void webForget() {
   WipeMemory(g_keyPassword, sizeof g_keyPassword);
   WipeMemory(g_passPhrase, sizeof g_passPhrase);
   WipeMemory(g_confirm, sizeof g_confirm);
+  WipeMemory(g_newKeyPassword, sizeof g_newKeyPassword);
   WipeMemory(g_result, sizeof g_result);
 }
 
