@@ -8,6 +8,8 @@ Usage: web_test.py PAGE.html SORREL_CLI
   page's password is sorrel-cli generate's;
 - the encoder over U+0000-U+FFFF is iconv's CP932, refusals included;
 - a key made in the page passes sorrel-cli verify;
+- a key password changed in the page: the downloaded key opens with the new
+  one only and derives what the old one did; a refusal changes nothing;
 - the messages for bad input, beside their fields;
 - no request leaves the page, and no secret stays in storage, cookies, the URL
   or the console.
@@ -161,6 +163,19 @@ def run_cases(d, cases):
 
 def field_error(d, field):
     return d.execute_script("return document.getElementById(arguments[0] + '-error').textContent", field)
+
+
+# The change of key password through its fields and button: the message, the
+# key in use and the key password field afterwards.
+CHANGE_KEY_PASSWORD = """
+const [current, next, confirm] = arguments;
+document.getElementById('key-password').value = current;
+document.getElementById('change-key-password-new').value = next;
+document.getElementById('change-key-password-confirm').value = confirm;
+document.getElementById('change-key-password').click();
+return [document.getElementById('message').textContent, Array.from(bytesOf(BUF.KEY, wasm.webKeyCount())),
+        document.getElementById('key-password').value];
+"""
 
 
 # --- inputs
@@ -320,6 +335,57 @@ def main():
           document.getElementById('new-key-confirm').value = arguments[1];
           document.getElementById('new-key').click();""", first, second)
         check(field_error(d, "new-key") == message, "new key %r/%r: %r" % (first, second, field_error(d, "new-key")))
+
+    # A new key password for a key from sorrel-cli: each refusal leaves the key,
+    # the key password and the downloads as they were.
+    open_page(d)
+    old_kp, new_kp = "変更前のキーパスワード", "変更後のkey password"
+    secrets += [old_kp, new_kp]
+    old_key = os.path.join(WORK, "change.key")
+    r = cli(["new-key", old_key], old_kp + "\n" + old_kp + "\n")
+    check(r.returncode == 0, "sorrel-cli new-key: " + r.stderr.decode())
+    old_bytes = list(open(old_key, "rb").read())
+    d.find_element(By.ID, "key-file").send_keys(old_key)
+    time.sleep(0.3)
+    downloaded = lambda: glob.glob(os.path.join(DOWNLOADS, "change*.key"))
+    refusals = [  # name, current key password, new one, typed again, message, field it is shown beside
+        ("wrong current key password", "wrong password", new_kp, new_kp, TEXT["TEXT_WEB_CHANGE_NOT_UNMASKED"], "key-password"),
+        ("the two differ", old_kp, new_kp, new_kp + "!", TEXT["TEXT_KEY_PASSWORDS_DIFFER"], "change-key-password"),
+        ("7 bytes", old_kp, "1234567", "1234567", TEXT["TEXT_KEY_PASSWORD_TOO_SHORT_CREATE"], "change-key-password"),
+        ("64 bytes", old_kp, "x" * 64, "x" * 64, TEXT["TEXT_WEB_KEY_PASSWORD_TOO_LONG"], "change-key-password"),
+        ("the current one", old_kp, old_kp, old_kp, TEXT["TEXT_WEB_KEY_PASSWORD_SAME"], "change-key-password"),
+        ("the current one twice", old_kp, old_kp * 2, old_kp * 2, TEXT["TEXT_WEB_KEY_PASSWORD_SAME"], "change-key-password"),
+    ]
+    for name, current, new, again, message, field in refusals:
+        got, key, in_field = d.execute_script(CHANGE_KEY_PASSWORD, current, new, again)
+        ok = got == message == field_error(d, field) and key == old_bytes and in_field == current and not downloaded()
+        check(ok, "change key password, %s: %r beside %s, wanted %r; key kept %s" % (
+            name, got, field, message, key == old_bytes))
+    # Accepted: the key downloaded under the name it was read with, and in use.
+    got, key, in_field = d.execute_script(CHANGE_KEY_PASSWORD, old_kp, new_kp, new_kp)
+    for _ in range(100):
+        if downloaded():
+            break
+        time.sleep(0.05)
+    new_key = downloaded()[0] if len(downloaded()) == 1 else old_key
+    d.execute_script("document.getElementById('key-password').dispatchEvent(new Event('change'))")
+    in_use = d.execute_script("return document.getElementById('message').textContent")
+    check(got.startswith(TEXT["TEXT_WEB_KEY_PASSWORD_CHANGED"]) and new_key.endswith("change.key") and
+          key == list(open(new_key, "rb").read()) and key != old_bytes and in_field == new_kp and
+          in_use == "キーパスワードはキーファイルと一致しています。",
+          "change key password: %r, downloaded %s, key password field %r, then %r" % (got, downloaded(), in_field, in_use))
+    verdicts = [cli(["verify", "--key", new_key], kp + "\n").returncode for kp in (new_kp, old_kp)]
+    check(verdicts[0] == 0 and verdicts[1] != 0, "sorrel-cli verify of the changed key, new and old: %s" % verdicts)
+    differ = []
+    for pass_phrase in ["example.com", "予約ｻｲﾄ¥", "abcd"]:
+        for derivation in ["1", "2"]:
+            run = lambda key, kp: cli(["generate", "--settings", default_ini, "--key", key, "--derivation", derivation,
+                                       "--", pass_phrase], kp + "\n")
+            want, got = run(old_key, old_kp), run(new_key, new_kp)
+            if want.returncode != 0 or got.stdout != want.stdout:
+                differ.append((pass_phrase, derivation, want.stdout, got.stdout, got.stderr))
+            secrets.append(want.stdout.decode().strip())
+    check(not differ, "the changed key derives other passwords: %s" % differ)
 
     # End to end as a user: files by the picker, typed key password and pass phrase, Enter.
     open_page(d)
