@@ -52,9 +52,9 @@
   "キーパスワードがキーファイルと一致しません。今のキーパスワードを「キーパスワード」に入力してください"
 #define TEXT_WEB_KEY_PASSWORD_SAME \
   "今のキーパスワードでもキーを開けてしまうため使えません。今のものとは別のキーパスワードにしてください。"
-#define TEXT_WEB_KEY_PASSWORD_CHANGED                                                                         \
-  "キーパスワードを変更しました。生成されるパスワードはすべて変わりません。\n"                                 \
-  "前に作ったキーファイルのコピーと紙の控えは、古いキーパスワードで開けるままです。捨てるか、新しく作り直してください。"
+#define TEXT_WEB_KEY_PASSWORD_CHANGED "キーパスワードを変更しました。生成されるパスワードはすべて変わりません。"
+#define TEXT_WEB_OLD_KEY_COPIES \
+  "前に作ったキーファイルのコピーと紙の控えは、古いキーパスワードで開けるままです。捨てるか、作り直してください。"
 
 // Description and pattern, each ending in a zero byte, and one more ending the list.
 #define KEY_FILE_FILTER "キーファイル(*.key)\0*.key\0"

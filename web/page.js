@@ -322,11 +322,14 @@ function changeKeyPassword() {
   const ids = ['change-key-password-new', 'change-key-password-confirm'];
   const filled = putField(BUF.KEY_PASSWORD, 'key-password') &&
     putField(BUF.NEW_KEY_PASSWORD, ids[0], 'change-key-password') && putField(BUF.CONFIRM, ids[1], 'change-key-password');
-  const status = filled ? wasm.webChangeKeyPassword() : S.OK;
-  wasm.webWipe(BUF.NEW_KEY_PASSWORD);
-  wasm.webWipe(BUF.CONFIRM);
+  if (!filled) {
+    wasm.webWipe(BUF.NEW_KEY_PASSWORD);
+    wasm.webWipe(BUF.CONFIRM);
+    return;
+  }
+  const status = wasm.webChangeKeyPassword();
   // The new key password's own refusals are the key creation's statuses: shown here, not there.
-  if (!filled || !report(status, FIELD_OF[status] === 'new-key' ? 'change-key-password' : FIELD_OF[status])) return;
+  if (!report(status, FIELD_OF[status] === 'new-key' ? 'change-key-password' : FIELD_OF[status])) return;
   const name = /\.key$/i.test(keyName) ? keyName : (keyName || 'sorrel') + '.key';
   const key = bytesOf(BUF.KEY, wasm.webKeyCount());
   download(key, name);

@@ -20,9 +20,9 @@ enum WebBuffer {
   BUF_KEY,           // the key file's first bytes, at most 105 (256 for the engine)
   BUF_KEY_PASSWORD,  // zero-terminated, as every text buffer
   BUF_PASS_PHRASE,
-  BUF_CONFIRM,  // the new key's key password, typed a second time
+  BUF_CONFIRM,  // a new key password, typed a second time
   BUF_RESULT,
-  BUF_SETTINGS,  // a settings file's bytes, in and out
+  BUF_SETTINGS,          // a settings file's bytes, in and out
   BUF_NEW_KEY_PASSWORD,  // the key password that replaces the one in BUF_KEY_PASSWORD
   BUF_COUNT,
 };
@@ -78,7 +78,7 @@ const char* const TEXTS[WEB_STATUS_COUNT] = {
     TEXT_USE_DERIVATION_2,
     TEXT_WEB_CHANGE_NOT_UNMASKED,
     TEXT_WEB_KEY_PASSWORD_SAME,
-    TEXT_WEB_KEY_PASSWORD_CHANGED,
+    TEXT_WEB_KEY_PASSWORD_CHANGED "\n" TEXT_WEB_OLD_KEY_COPIES,
 };
 
 enum {
@@ -102,8 +102,8 @@ struct BufferEntry {
 };
 
 const BufferEntry BUFFERS[BUF_COUNT] = {
-    {g_key, KEY_READ_LIMIT},    {g_keyPassword, TEXT_CAPACITY}, {g_passPhrase, TEXT_CAPACITY},
-    {g_confirm, TEXT_CAPACITY}, {g_result, TEXT_CAPACITY},      {g_settingsBytes, SETTINGS_FILE_SIZE},
+    {g_key, KEY_READ_LIMIT},           {g_keyPassword, TEXT_CAPACITY}, {g_passPhrase, TEXT_CAPACITY},
+    {g_confirm, TEXT_CAPACITY},        {g_result, TEXT_CAPACITY},      {g_settingsBytes, SETTINGS_FILE_SIZE},
     {g_newKeyPassword, TEXT_CAPACITY},
 };
 

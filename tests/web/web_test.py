@@ -370,7 +370,8 @@ def main():
     new_key = downloaded()[0] if len(downloaded()) == 1 else old_key
     d.execute_script("document.getElementById('key-password').dispatchEvent(new Event('change'))")
     in_use = d.execute_script("return document.getElementById('message').textContent")
-    check(got.startswith(TEXT["TEXT_WEB_KEY_PASSWORD_CHANGED"]) and new_key.endswith("change.key") and
+    said = TEXT["TEXT_WEB_KEY_PASSWORD_CHANGED"] + "\n" + TEXT["TEXT_WEB_OLD_KEY_COPIES"]
+    check(got.startswith(said) and new_key.endswith("change.key") and
           key == list(open(new_key, "rb").read()) and key != old_bytes and in_field == new_kp and
           in_use == "キーパスワードはキーファイルと一致しています。",
           "change key password: %r, downloaded %s, key password field %r, then %r" % (got, downloaded(), in_field, in_use))
