@@ -19,14 +19,15 @@ struct CharClass {
   int count;
 };
 
-bool Holds(const char* chars, int count, char c) { return memchr(chars, c, (size_t)count) != nullptr; }
-
-// A class field's bytes before its zero byte, keeping printable ASCII only and
-// each byte once. Appends to chars, which holds count bytes already.
-int AppendDistinct(const char* field, size_t capacity, char* chars, int count) {
-  for (size_t i = 0; i < capacity && field[i]; ++i) {
-    const char c = field[i];
-    if (c >= 0x21 && c <= 0x7E && !Holds(chars, count, c)) chars[count++] = c;
+// The bytes before the first zero byte of at most size bytes, keeping
+// printable ASCII only and each byte once: appended to chars, which holds
+// count bytes already, with seen marking those bytes.
+int AppendDistinct(const char* bytes, int size, bool* seen, char* chars, int count) {
+  for (int i = 0; i < size && bytes[i]; ++i) {
+    const unsigned char c = (unsigned char)bytes[i];
+    if (c < 0x21 || c > 0x7E || seen[c]) continue;
+    seen[c] = true;
+    chars[count++] = (char)c;
   }
   return count;
 }
@@ -44,7 +45,8 @@ int EnabledClasses(const SettingsRecord& s, CharClass* classes) {
     CharClass& c = classes[k];
     memset(&c, 0, sizeof c);
     c.bit = o.bit;
-    c.count = AppendDistinct(o.field, CLASS_CAPACITY, c.chars, 0);
+    bool seen[256] = {};
+    c.count = AppendDistinct(o.field, CLASS_CAPACITY, seen, c.chars, 0);
     if (c.count > 0) ++k;
   }
   return k;
@@ -101,9 +103,10 @@ bool DerivePassword2(const SettingsRecord& settings, const unsigned char* keyByt
   const int k = EnabledClasses(settings, classes);
   char charset[CLASS_COUNT * CLASS_CAPACITY];
   int charsetSize = 0;
+  bool inCharset[256] = {};
   uint32_t classBits = 0;
   for (int e = 0; e < k; ++e) {
-    charsetSize = AppendDistinct(classes[e].chars, CLASS_CAPACITY, charset, charsetSize);
+    charsetSize = AppendDistinct(classes[e].chars, classes[e].count, inCharset, charset, charsetSize);
     classBits |= classes[e].bit;
   }
   if (charsetSize == 0) return false;
