@@ -40,6 +40,20 @@ const ClassName CLASS_NAMES[CLASS_NAME_COUNT] = {
     {"symbols", OPT_SYMBOLS},
 };
 
+const CommandRule* FindCommandRule(const char* name) {
+  for (const CommandRule& r : COMMAND_RULES) {
+    if (strcmp(name, r.name) == 0) return &r;
+  }
+  return nullptr;
+}
+
+const OptionRule* FindOptionRule(const char* name) {
+  for (const OptionRule& o : OPTION_RULES) {
+    if (strcmp(name, o.name) == 0) return &o;
+  }
+  return nullptr;
+}
+
 namespace {
 
 bool Fail(CliOptions* options, const char* first, const char* second = "", const char* third = "") {
@@ -137,10 +151,7 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
   }
   if (argc < 2) return Fail(options, "no command given");
 
-  const CommandRule* rule = nullptr;
-  for (const CommandRule& r : COMMAND_RULES) {
-    if (strcmp(argv[1], r.name) == 0) rule = &r;
-  }
+  const CommandRule* rule = FindCommandRule(argv[1]);
   if (!rule) return Fail(options, "unknown command: ", argv[1]);
   options->command = rule->command;
 
@@ -174,10 +185,7 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     memcpy(name, arg, nameLength);
     name[nameLength] = 0;
 
-    const OptionRule* known = nullptr;
-    for (const OptionRule& o : OPTION_RULES) {
-      if (strcmp(name, o.name) == 0) known = &o;
-    }
+    const OptionRule* known = FindOptionRule(name);
     if (!known) return Fail(options, "unknown option: ", name);
     const unsigned option = known->option;
     if (!(rule->allowed & option)) return Fail(options, name, " does not apply to ", rule->name);

@@ -98,6 +98,10 @@ extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];
 extern const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT];
 extern const ClassName CLASS_NAMES[CLASS_NAME_COUNT];
 
+// The rule of a command or an option by its name; nullptr when none has it.
+const CommandRule* FindCommandRule(const char* name);
+const OptionRule* FindOptionRule(const char* name);
+
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason
 // in options->message. Reads no file and no input; never writes past a buffer.
 bool ParseArguments(int argc, const char* const* argv, CliOptions* options);

@@ -13,13 +13,6 @@ bool Line(char* out, size_t capacity, const char* word) {
   return AppendText(out, capacity, word) && AppendText(out, capacity, "\n");
 }
 
-const OptionRule* FindOption(const char* name) {
-  for (const OptionRule& o : OPTION_RULES) {
-    if (strcmp(name, o.name) == 0) return &o;
-  }
-  return nullptr;
-}
-
 bool ValuesFor(OptionValue value, char* out, size_t capacity) {
   switch (value) {
     case VALUE_FILE:
@@ -49,10 +42,7 @@ bool CompletionsFor(int count, const char* const* words, char* out, size_t capac
     for (const CommandRule& r : COMMAND_RULES) ok = ok && Line(out, capacity, r.name);
     return ok && Line(out, capacity, "--help") && Line(out, capacity, "--version");
   }
-  const CommandRule* rule = nullptr;
-  for (const CommandRule& r : COMMAND_RULES) {
-    if (strcmp(words[0], r.name) == 0) rule = &r;
-  }
+  const CommandRule* rule = FindCommandRule(words[0]);
   if (!rule) return true;
 
   // What the words before the current one have used up.
@@ -69,7 +59,7 @@ bool CompletionsFor(int count, const char* const* words, char* out, size_t capac
       optionsEnded = true;
       continue;
     }
-    const OptionRule* option = FindOption(word);
+    const OptionRule* option = FindOptionRule(word);
     if (!option) continue;  // unknown, or --name=value, which holds its value
     seen |= option->option;
     if (option->value == VALUE_NONE) continue;

@@ -67,22 +67,20 @@ bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out
     ReportConsole(r, "key password");
     return false;
   }
-  if (strcmp(out, g_keyPasswordConfirm) != 0) {
-    Report(MSG_KEY_PASSWORDS_DIFFER);
-    return false;
+  switch (CheckNewKeyPassword(out, g_keyPasswordConfirm)) {
+    case NEW_KEY_PASSWORD_OK:
+      return true;
+    case NEW_KEY_PASSWORDS_DIFFER:
+      Report(MSG_KEY_PASSWORDS_DIFFER);
+      break;
+    case NEW_KEY_PASSWORD_TOO_SHORT:
+      Report(MSG_NEW_KEY_PASSWORD_TOO_SHORT);
+      break;
+    case NEW_KEY_PASSWORD_TOO_LONG:
+      Report("the key password is too long: at most 63 bytes (a Japanese character takes 2)");
+      break;
   }
-  const size_t length = strlen(out);
-  if (length < KEY_PASSWORD_MIN) {
-    Report(MSG_NEW_KEY_PASSWORD_TOO_SHORT);
-    return false;
-  }
-  // The dialog would cut a longer one and mask the key with the cut text, which
-  // the full key password typed later never unmasks: refused instead of cut.
-  if (length > KEY_PASSWORD_MAX) {
-    Report("the key password is too long: at most 63 bytes (a Japanese character takes 2)");
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool FileExists(const char* path) {

@@ -6,6 +6,14 @@
 #include "keyfile.h"
 #include "text.h"
 
+NewKeyPasswordVerdict CheckNewKeyPassword(const char* keyPassword, const char* confirm) {
+  if (strcmp(keyPassword, confirm) != 0) return NEW_KEY_PASSWORDS_DIFFER;
+  const size_t length = strlen(keyPassword);
+  if (length < KEY_PASSWORD_MIN) return NEW_KEY_PASSWORD_TOO_SHORT;
+  if (length > KEY_PASSWORD_MAX) return NEW_KEY_PASSWORD_TOO_LONG;
+  return NEW_KEY_PASSWORD_OK;
+}
+
 KeyPasswordChange ChangeKeyPassword(const unsigned char* key, int count, const char* currentKeyPassword,
                                     const char* newKeyPassword, unsigned char* out) {
   if (CheckKeyPassword(key, count, currentKeyPassword) != KEY_OK) return KEY_CHANGE_NOT_UNMASKED;

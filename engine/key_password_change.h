@@ -10,6 +10,18 @@ enum {
   KEY_PASSWORD_MAX = 63,
 };
 
+enum NewKeyPasswordVerdict {
+  NEW_KEY_PASSWORD_OK,
+  NEW_KEY_PASSWORDS_DIFFER,
+  NEW_KEY_PASSWORD_TOO_SHORT,
+  NEW_KEY_PASSWORD_TOO_LONG,
+};
+
+// A new key password typed twice, by the key creation dialog's rules: the two
+// the same first, then 8 to 63 bytes. A longer one is refused rather than cut:
+// a key masked with the cut text never unmasks with the whole one typed later.
+NewKeyPasswordVerdict CheckNewKeyPassword(const char* keyPassword, const char* confirm);
+
 enum KeyPasswordChange {
   KEY_CHANGE_OK,
   KEY_CHANGE_NOT_UNMASKED,  // the current key password does not unmask key (CheckKeyPassword says why)

@@ -115,6 +115,21 @@ const char* Terminated(char* text) {
   return text;
 }
 
+// A new key password typed twice, as the key creation dialog takes it.
+int NewKeyPasswordStatus(const char* keyPassword, const char* confirm) {
+  switch (CheckNewKeyPassword(keyPassword, confirm)) {
+    case NEW_KEY_PASSWORD_OK:
+      return WEB_OK;
+    case NEW_KEY_PASSWORDS_DIFFER:
+      return WEB_NEW_KEY_PASSWORDS_DIFFER;
+    case NEW_KEY_PASSWORD_TOO_SHORT:
+      return WEB_NEW_KEY_PASSWORD_TOO_SHORT;
+    case NEW_KEY_PASSWORD_TOO_LONG:
+      break;
+  }
+  return WEB_NEW_KEY_PASSWORD_TOO_LONG;
+}
+
 }  // namespace
 
 WEB_EXPORT void* webBuffer(int which) { return which >= 0 && which < BUF_COUNT ? BUFFERS[which].data : nullptr; }
@@ -168,15 +183,7 @@ WEB_EXPORT int webGenerate(int verify) {
 // A new key from the two key passwords in BUF_KEY_PASSWORD and BUF_CONFIRM,
 // the key creation dialog's rules; on success it is the key in use.
 WEB_EXPORT int webNewKey() {
-  const size_t length = strlen(Terminated(g_keyPassword));
-  int status = WEB_OK;
-  if (strcmp(g_keyPassword, Terminated(g_confirm)) != 0) {
-    status = WEB_NEW_KEY_PASSWORDS_DIFFER;
-  } else if (length < KEY_PASSWORD_MIN) {
-    status = WEB_NEW_KEY_PASSWORD_TOO_SHORT;
-  } else if (length > KEY_PASSWORD_MAX) {
-    status = WEB_NEW_KEY_PASSWORD_TOO_LONG;
-  }
+  const int status = NewKeyPasswordStatus(Terminated(g_keyPassword), Terminated(g_confirm));
   WipeMemory(g_confirm, sizeof g_confirm);
   if (status != WEB_OK) return status;
   unsigned char key[KEY_BUFFER_SIZE];
@@ -196,9 +203,7 @@ WEB_EXPORT int webNewKey() {
 WEB_EXPORT int webChangeKeyPassword() {
   int status = webCheckKeyPassword();
   if (status == WEB_KEY_PASSWORD_MISMATCH) status = WEB_CHANGE_NOT_UNMASKED;
-  if (status == WEB_OK && strcmp(Terminated(g_newKeyPassword), Terminated(g_confirm)) != 0) {
-    status = WEB_NEW_KEY_PASSWORDS_DIFFER;
-  }
+  if (status == WEB_OK) status = NewKeyPasswordStatus(Terminated(g_newKeyPassword), Terminated(g_confirm));
   if (status == WEB_OK) {
     switch (ChangeKeyPassword(g_key, g_keyCount, g_keyPassword, g_newKeyPassword, g_key)) {
       case KEY_CHANGE_OK:
