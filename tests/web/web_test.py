@@ -123,6 +123,17 @@ def browser():
     return d
 
 
+def downloads(pattern, size, exclude=()):
+    """The downloaded files matching pattern, once one has size bytes: Chromium
+    may show a file by its name before all of it is written. Up to 10 s."""
+    for _ in range(200):
+        found = [f for f in glob.glob(os.path.join(DOWNLOADS, pattern)) if f not in exclude]
+        if any(os.path.getsize(f) == size for f in found):
+            return found
+        time.sleep(0.05)
+    return found
+
+
 def open_page(d):
     d.get("file://" + PAGE)
     for _ in range(100):
@@ -225,11 +236,7 @@ def main():
           document.getElementById('new-key-password').value = arguments[0];
           document.getElementById('new-key-confirm').value = arguments[0];
           document.getElementById('new-key').click();""", kp)
-        for _ in range(100):
-            made = [f for f in glob.glob(os.path.join(DOWNLOADS, "*.key")) if f not in [k for k, _ in keys]]
-            if made:
-                break
-            time.sleep(0.05)
+        made = downloads("*.key", 103, [k for k, _ in keys])
         check(len(made) == 1 and os.path.getsize(made[0]) == 103, "the page made no 103-byte key: %s" % made)
         check(d.execute_script("return document.getElementById('use-derivation-2').checked"),
               "a key made in the page does not start with derivation 2")
@@ -363,10 +370,7 @@ def main():
             name, got, field, message, key == old_bytes))
     # Accepted: the key downloaded under the name it was read with, and in use.
     got, key, in_field = d.execute_script(CHANGE_KEY_PASSWORD, old_kp, new_kp, new_kp)
-    for _ in range(100):
-        if downloaded():
-            break
-        time.sleep(0.05)
+    downloads("change*.key", 103)
     new_key = downloaded()[0] if len(downloaded()) == 1 else old_key
     d.execute_script("document.getElementById('key-password').dispatchEvent(new Event('change'))")
     in_use = d.execute_script("return document.getElementById('message').textContent")
@@ -405,8 +409,7 @@ def main():
     # setting.ini saved from the page: the record read, with the length changed.
     d.execute_script("const e = document.getElementById('length'); e.value = '77'; e.dispatchEvent(new Event('change'));"
                      "document.getElementById('save-settings').click()")
-    time.sleep(0.5)
-    saved = glob.glob(os.path.join(DOWNLOADS, "setting*.ini"))
+    saved = downloads("setting*.ini", 524)
     want_ini = bytearray(own_bytes)
     struct.pack_into("<i", want_ini, 264, 77)
     check(len(saved) == 1 and open(saved[0], "rb").read() == bytes(want_ini), "saved setting.ini: %s" % saved)
