@@ -49,3 +49,16 @@ bool CopyTextToClipboard(HWND owner, const char* text) {
   CloseClipboard();
   return true;
 }
+
+bool ClearClipboardIfUnchanged(DWORD sequence, int attempts) {
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (GetClipboardSequenceNumber() != sequence) return true;
+    if (OpenClipboard(nullptr)) {
+      if (GetClipboardSequenceNumber() == sequence) EmptyClipboard();
+      CloseClipboard();
+      return true;
+    }
+    Sleep(20);
+  }
+  return false;
+}

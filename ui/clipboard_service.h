@@ -7,3 +7,10 @@
 // Puts text on the clipboard as CF_TEXT, kept out of clipboard history, the
 // cloud clipboard and clipboard monitors. owner may be null.
 bool CopyTextToClipboard(HWND owner, const char* text);
+
+// Empties the clipboard unless anything was put on it after the copy whose
+// sequence number (GetClipboardSequenceNumber) this is: text another program
+// copied since is left alone. Another program may hold the clipboard open for
+// a moment: tries up to attempts times, 20 ms apart. True when it was cleared
+// or had changed.
+bool ClearClipboardIfUnchanged(DWORD sequence, int attempts);

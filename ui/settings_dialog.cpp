@@ -3,7 +3,11 @@
 #include <string.h>
 
 #include "app.h"
+#include "kept_key.h"
+#include "key_check.h"
+#include "keyfile.h"
 #include "resource.h"
+#include "safe_write.h"
 #include "text.h"
 #include "texts.h"
 #include "window_services.h"
@@ -33,6 +37,9 @@ struct ConfirmWork {
   int32_t length;
   // The four class strings in record order, stored as one block.
   char classes[4][CLASS_CAPACITY];
+  unsigned char file[KEY_BUFFER_SIZE];
+  OpenedKey key;
+  unsigned char sealed[SEALED_KEY_SIZE];
 };
 static_assert(sizeof(ConfirmWork::classes) == 4 * CLASS_CAPACITY, "one block");
 
@@ -40,6 +47,77 @@ void ShowPath(HWND hwnd, const char* path) {
   SetDlgItemTextA(hwnd, IDC_KEY_FILE_PATH, path);
   WPARAM end = strlen(path);
   SendDlgItemMessageA(hwnd, IDC_KEY_FILE_PATH, EM_SETSEL, end, (LPARAM)end);
+}
+
+// The key file that the path field names, read; sealed receives its header.
+int ReadNamedKey(HWND hwnd, char* path, unsigned char* file, SealParameters* sealed) {
+  GetDlgItemTextA(hwnd, IDC_KEY_FILE_PATH, path, PATH_CAPACITY);
+  const int count = ReadKeyFile(path, file);
+  if (!IsSealedKey(file, count) || ReadSealParameters(file, sealed) != SEAL_OK) sealed->derivation = 0;
+  return count;
+}
+
+// The seal button for a key of the original form; for a sealed key, the
+// derivation box shows the derivation the key names.
+void ShowKeyForm(HWND hwnd) {
+  char path[PATH_CAPACITY];
+  unsigned char file[KEY_BUFFER_SIZE];
+  SealParameters sealed;
+  const int count = ReadNamedKey(hwnd, path, file, &sealed);
+  EnableWindow(GetDlgItem(hwnd, IDC_SEAL_KEY), !IsSealedKey(file, count) && CheckKeyShape(file, count) == KEY_OK);
+  if (sealed.derivation)
+    CheckDlgButton(hwnd, IDC_USE_DERIVATION_2, sealed.derivation == 2 ? BST_CHECKED : BST_UNCHECKED);
+  WipeMemory(file, sizeof file);
+}
+
+// Writes key sealed under keyPassword with params in place of the file at
+// path, keeping the file's permissions, and keeps the opening. False after
+// showing why.
+bool WriteSealed(HWND hwnd, const char* path, OpenedKey* key, const char* keyPassword, const SealParameters& params,
+                 unsigned char* sealed) {
+  HCURSOR before = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+  const SealStatus status = SealOpenedKey(*key, keyPassword, params, sealed);
+  SetCursor(before);
+  if (status != SEAL_OK) {
+    ShowError(hwnd, status == SEAL_NO_MEMORY ? TEXT_KEY_NO_MEMORY : TEXT_KEY_CREATE_FAILED);
+    return false;
+  }
+  if (!ReplaceFileContents(path, sealed, SEALED_KEY_SIZE)) {
+    ShowError(hwnd, TEXT_KEY_FILE_NOT_SAVED);
+    return false;
+  }
+  key->sealed = true;
+  key->seal = params;
+  KeepOpenedKey(sealed, SEALED_KEY_SIZE, keyPassword, *key);
+  return true;
+}
+
+// Whether the key file and the key password may be stored together: a sealed
+// key opens (and is sealed again when the derivation box was changed), an
+// original key passes the key check or the user goes on without it.
+bool KeyFits(HWND hwnd, ConfirmWork* w, bool derivation2) {
+  SealParameters header;
+  const int count = ReadNamedKey(hwnd, w->path, w->file, &header);
+  if (IsSealedKey(w->file, count)) {
+    const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, false, &w->key);
+    if (const char* problem = SealedKeyProblem(status, TEXT_KEY_NOT_OPENED)) {
+      ShowError(hwnd, problem);
+      return false;
+    }
+    SealParameters params = w->key.seal;
+    params.derivation = derivation2 ? 2 : 1;
+    if (params.derivation == w->key.seal.derivation) return true;
+    if (MessageBoxA(hwnd, TEXT_RESEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONWARNING | MB_OKCANCEL | MB_DEFBUTTON2) !=
+        IDOK) {
+      return false;
+    }
+    return WriteSealed(hwnd, w->path, &w->key, w->keyPassword, params, w->sealed);
+  }
+  if (count > 0 && CheckKeyPassword(w->file, count, w->keyPassword) == KEY_PASSWORD_MISMATCH) {
+    return MessageBoxA(hwnd, TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION,
+                       MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+  }
+  return true;
 }
 
 void OnInit(HWND hwnd) {
@@ -55,6 +133,7 @@ void OnInit(HWND hwnd) {
   SetDlgItemTextA(hwnd, IDC_LOWER_CHARS, g_settings.lowerChars);
   SetDlgItemTextA(hwnd, IDC_UPPER_CHARS, g_settings.upperChars);
   SetDlgItemTextA(hwnd, IDC_SYMBOL_CHARS, g_settings.symbolChars);
+  ShowKeyForm(hwnd);
 }
 
 // True when everything was valid and stored.
@@ -85,6 +164,7 @@ bool Confirm(HWND hwnd, ConfirmWork* w) {
     ShowError(hwnd, refusal);
     return false;
   }
+  if (!KeyFits(hwnd, w, flags & OPT_DERIVATION_2)) return false;
 
   CopyText(g_settings.keyFilePath, sizeof g_settings.keyFilePath, w->path);
   CopyText(g_activeKeyPassword, sizeof g_activeKeyPassword, w->keyPassword);
@@ -99,6 +179,27 @@ bool Confirm(HWND hwnd, ConfirmWork* w) {
 void OnBrowse(HWND hwnd) {
   char path[PATH_CAPACITY];
   if (ChooseOpenFile(path, TEXT_OPEN_KEY_FILE_TITLE, KEY_FILE_FILTER)) ShowPath(hwnd, path);
+}
+
+// Seals the original key that the path field names, in place, under the key
+// password in the field, naming the derivation the settings use: every
+// password stays the same.
+void SealKeyInPlace(HWND hwnd, ConfirmWork* w) {
+  GetDlgItemTextA(hwnd, IDC_SETTINGS_KEY_PASSWORD, w->keyPassword, sizeof w->keyPassword);
+  SealParameters header;
+  const int count = ReadNamedKey(hwnd, w->path, w->file, &header);
+  if (IsSealedKey(w->file, count) || CheckKeyShape(w->file, count) != KEY_OK) return;
+  if (CheckKeyPassword(w->file, count, w->keyPassword) != KEY_OK) {
+    ShowError(hwnd, TEXT_SEAL_NOT_UNMASKED);
+    return;
+  }
+  if (MessageBoxA(hwnd, TEXT_SEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONQUESTION | MB_OKCANCEL) != IDOK) return;
+  if (OpenKey(w->file, count, w->keyPassword, true, &w->key) != KEY_OPEN_OK) return;
+  SealParameters params = g_newKeySeal;
+  params.derivation = (g_settings.optionFlags & OPT_DERIVATION_2) ? 2 : 1;
+  if (!WriteSealed(hwnd, w->path, &w->key, w->keyPassword, params, w->sealed)) return;
+  MessageBoxA(hwnd, TEXT_SEALED, TEXT_SEAL_CAPTION, MB_ICONINFORMATION | MB_OK);
+  ShowKeyForm(hwnd);
 }
 
 void OnNewKey(HWND hwnd) {
@@ -136,6 +237,16 @@ INT_PTR CALLBACK SettingsDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
           return TRUE;
         case IDC_NEW_KEY:
           OnNewKey(hwnd);
+          return TRUE;
+        case IDC_SEAL_KEY: {
+          ConfirmWork work;
+          memset(&work, 0, sizeof work);
+          SealKeyInPlace(hwnd, &work);
+          WipeMemory(&work, sizeof work);
+          return TRUE;
+        }
+        case IDC_KEY_FILE_PATH:
+          if (HIWORD(wParam) == EN_CHANGE) ShowKeyForm(hwnd);
           return TRUE;
       }
       return FALSE;

@@ -60,3 +60,10 @@ bool EndDialogOnCancel(HWND dialog, UINT message, WPARAM wParam) {
 }
 
 void ShowError(HWND owner, const char* text) { MessageBoxA(owner, text, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK); }
+
+int ShowFormatted(HWND owner, UINT type, const char* caption, const char* format, const char* first,
+                  const char* second) {
+  char text[1024];
+  wsprintfA(text, format, first, second);
+  return MessageBoxA(owner, text, caption, type);
+}

@@ -17,3 +17,8 @@ bool EndDialogOnCancel(HWND dialog, UINT message, WPARAM wParam);
 
 // An error box owned by owner: caption エラー, MB_ICONERROR.
 void ShowError(HWND owner, const char* text);
+
+// A message box whose text is format with its %s placeholders filled by
+// first and second (wsprintfA: at most 1024 bytes).
+int ShowFormatted(HWND owner, UINT type, const char* caption, const char* format, const char* first,
+                  const char* second = "");

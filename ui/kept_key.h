@@ -1,0 +1,21 @@
+// The sealed key opened last, kept in memory like the key password in force,
+// so that Argon2id runs again only when the key file's bytes or the key
+// password change. ForgetKeptKey wipes it at exit.
+#pragma once
+
+#include "key_open.h"
+
+// OpenKey, with a wait cursor while Argon2id runs. A sealed key that opened
+// is kept with the file's bytes and the key password; the same two again give
+// it back at once. On failure out holds no secret.
+KeyOpenStatus OpenKeyKept(const unsigned char* file, int count, const char* keyPassword, bool checkOriginal,
+                          OpenedKey* out);
+
+// Keeps key as what file (count bytes, a sealed key) opens to under keyPassword:
+// for a key just sealed, which then needs no Argon2id run to be used.
+void KeepOpenedKey(const unsigned char* file, int count, const char* keyPassword, const OpenedKey& key);
+
+void ForgetKeptKey();
+
+// The message for a sealed key that did not open, or null for the other statuses.
+const char* SealedKeyProblem(KeyOpenStatus status, const char* wrongPasswordText);
