@@ -2,14 +2,21 @@
 
 #include <algorithm>
 
+#include "key_open.h"
 #include "keyfile.h"
 #include "resource.h"
 #include "safe_write.h"
 #include "ui_fixture.h"
+#include "window_services.h"
 
 namespace {
 
 const char kCaption[] = "キー生成";
+const std::string kLongWide = [] {
+  std::string s;
+  for (int i = 0; i < 32; ++i) s += "\x95\x5c";  // 表
+  return s;
+}();
 
 class KeyCreateDialog : public DialogTest {
  protected:
@@ -24,13 +31,17 @@ class KeyCreateDialog : public DialogTest {
   }
 };
 
-// The key file holds the alphabet masked with keyPassword, and a zero byte.
-void ExpectKeyFile(const std::string& path, const std::string& keyPassword) {
+// The key file is a sealed key that keyPassword opens into the alphabet in
+// some order, sealed with params.
+void ExpectKeyFile(const std::string& path, const std::string& keyPassword, const SealParameters& params) {
   std::string bytes = ReadBytes(path);
-  ASSERT_EQ(bytes.size(), 103u) << path;
-  EXPECT_EQ(bytes[102], 0);
-  MaskWithPassword((unsigned char*)&bytes[0], keyPassword.c_str(), 103);
-  std::string pool = bytes.substr(0, 102), alphabet = KEY_ALPHABET;
+  ASSERT_EQ(bytes.size(), 178u) << path;
+  OpenedKey key;
+  ASSERT_EQ(OpenKey((const unsigned char*)bytes.data(), 178, keyPassword.c_str(), true, &key), KEY_OPEN_OK);
+  EXPECT_EQ(key.seal.passes, params.passes);
+  EXPECT_EQ(key.seal.memoryKiB, params.memoryKiB);
+  EXPECT_EQ(key.seal.derivation, 2);
+  std::string pool((const char*)key.bytes, 102), alphabet = KEY_ALPHABET;
   std::sort(pool.begin(), pool.end());
   std::sort(alphabet.begin(), alphabet.end());
   EXPECT_EQ(pool, alphabet);
@@ -40,8 +51,8 @@ void ExpectKeyFile(const std::string& path, const std::string& keyPassword) {
 
 TEST_F(KeyCreateDialog, RefusesMismatchBeforeLengthAndKeepsTheFields) {
   struct Case {
-    const char* first;
-    const char* second;
+    std::string first;
+    std::string second;
     const char* message;
   } cases[] = {
       {"abc", "abd", TEXT_KEY_PASSWORDS_DIFFER},
@@ -49,6 +60,8 @@ TEST_F(KeyCreateDialog, RefusesMismatchBeforeLengthAndKeepsTheFields) {
       {"1234567", "1234567", TEXT_KEY_PASSWORD_TOO_SHORT_CREATE},
       {"", "", TEXT_KEY_PASSWORD_TOO_SHORT_CREATE},
       {"\x95\x5c\x8e\xa6\x83\x4c", "\x95\x5c\x8e\xa6\x83\x4c", TEXT_KEY_PASSWORD_TOO_SHORT_CREATE},  // 6 bytes
+      // 32 double-byte characters: within the edit limit, 64 bytes.
+      {kLongWide, kLongWide, TEXT_KEY_PASSWORD_TOO_LONG},
   };
   for (const Case& c : cases) {
     SeenWindow box;
@@ -72,7 +85,7 @@ TEST_F(KeyCreateDialog, RefusesMismatchBeforeLengthAndKeepsTheFields) {
           enabled = IsWindowEnabled(GetDlgItem(w, IDOK));
           Click(w, IDCANCEL);
         });
-    EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2) << c.first;
+    EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2) << c.first.size();
     ExpectErrorBox(box, c.message, dialog);
     EXPECT_EQ(first, c.first);
     EXPECT_EQ(second, c.second);
@@ -83,6 +96,7 @@ TEST_F(KeyCreateDialog, RefusesMismatchBeforeLengthAndKeepsTheFields) {
 }
 
 TEST_F(KeyCreateDialog, WritesTheKeyToANewFileAndHandsItOn) {
+  g_newKeySeal = DefaultSealParameters();  // 3 passes, 64 MiB
   std::string dir = FreshDirectory("key-create");
   SeenWindow chooser;
   std::string statusWhileSaving;
@@ -107,26 +121,49 @@ TEST_F(KeyCreateDialog, WritesTheKeyToANewFileAndHandsItOn) {
   EXPECT_FALSE(enabledWhileSaving);
   EXPECT_EQ(std::string(g_pendingKeyFilePath), dir + "new.key");
   EXPECT_STREQ(g_pendingKeyPassword, "keypass1");
-  ExpectKeyFile(dir + "new.key", "keypass1");
+  ExpectKeyFile(dir + "new.key", "keypass1", DefaultSealParameters());
 }
 
-TEST_F(KeyCreateDialog, TakesAtMost63BytesOfEachEntry) {
+TEST_F(KeyCreateDialog, ALongerEntryIsRefusedAndSaidNeverCutSilently) {
+  const std::string common(63, 'k');
+  struct Case {
+    const char* what;
+    std::function<void(HWND)> enter;
+    std::string kept;
+  } cases[] = {
+      {"a 64th byte typed", [&](HWND f) { TypeText(GetParent(f), GetDlgCtrlID(f), common + "x"); }, common},
+      {"64 bytes pasted",
+       [&](HWND f) {
+         ASSERT_TRUE(CopyTextToClipboard(nullptr, (common + "x").c_str()));
+         SendMessageA(f, WM_PASTE, 0, 0);
+       },
+       ""},
+  };
+  for (const Case& c : cases) {
+    for (int id : {IDC_KEY_PASSWORD, IDC_KEY_PASSWORD_CONFIRM}) {
+      SeenWindow box;
+      HWND dialog = nullptr;
+      std::string kept = "?";
+      UiScript script;
+      script.On(kCaption, [&](HWND w) { dialog = w, c.enter(GetDlgItem(w, id)); })
+          .AnswerBox(IDOK, &box)
+          .On(kCaption, [&](HWND w) {
+            kept = ItemText(w, id);
+            Click(w, IDCANCEL);
+          });
+      EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2) << c.what;
+      ExpectErrorBox(box, TEXT_KEY_PASSWORD_TOO_LONG, dialog);
+      EXPECT_EQ(kept, c.kept) << c.what;
+    }
+  }
+
+  // 63 bytes are a key password like any other.
   std::string dir = FreshDirectory("key-create-long");
-  std::string common(63, 'k'), shown;
   UiScript script;
-  script
-      .On(kCaption,
-          [&](HWND w) {
-            TypeText(w, IDC_KEY_PASSWORD, common + "first tail");
-            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, common + "second tail");
-            shown = ItemText(w, IDC_KEY_PASSWORD);  // what the user will type again
-            Click(w, IDOK);
-          })
-      .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "long.key");
+  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, common); }).ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "long.key");
   ASSERT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 1);
-  EXPECT_EQ(shown, common);
   EXPECT_EQ(std::string(g_pendingKeyPassword), common);
-  ExpectKeyFile(dir + "long.key", common);
+  ExpectKeyFile(dir + "long.key", common, g_newKeySeal);
 }
 
 TEST_F(KeyCreateDialog, CancelledSaveChooserWritesNothing) {

@@ -1,5 +1,7 @@
 #include <string.h>
 
+#include "key_open.h"
+#include "keyfile.h"
 #include "platform.h"
 #include "resource.h"
 #include "ui_fixture.h"
@@ -38,6 +40,14 @@ class MainWindow : public DialogTest {
   }
 };
 
+// The key file message, naming the path and the same name beside the program.
+std::string MissingKeyMessage(const std::string& path) {
+  char module[PATH_CAPACITY], text[1024];
+  GetModuleDirectory(module);
+  wsprintfA(text, TEXT_KEY_FILE_NOT_FOUND, path.c_str(), (std::string(module) + "missing.key").c_str());
+  return text;
+}
+
 UiScript::Action Generate(const std::string& passPhrase) {
   return [passPhrase](HWND w) {
     TypeText(w, IDC_PASSPHRASE, passPhrase);
@@ -54,9 +64,9 @@ TEST_F(MainWindow, RefusesInTheOrderOfItsChecks) {
     const char* passPhrase;
     int32_t length;
     uint32_t flags;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {"no key file, short pass phrase, no length", false, "abc", 0, 31, TEXT_KEY_FILE_NOT_READ},
+      {"no key file, short pass phrase, no length", false, "abc", 0, 31, MissingKeyMessage(dir_ + "missing.key")},
       {"short pass phrase, no length", true, "abc", 0, 31, TEXT_PASS_PHRASE_TOO_SHORT},
       {"one double-byte character and a byte", true,
        "\x95\x5c"
@@ -83,7 +93,7 @@ TEST_F(MainWindow, RefusesInTheOrderOfItsChecks) {
                        }),
               2)
         << c.what;
-    ExpectErrorBox(box, c.message, main_);
+    ExpectErrorBox(box, c.message.c_str(), main_);
     EXPECT_EQ(kept, c.passPhrase) << c.what;
   }
 }
@@ -192,4 +202,51 @@ TEST_F(MainWindow, GenerateBeforeTheStartUpCheckFindsNoKeyFile) {
   script.AnswerBox(IDOK, &box).AnswerBox(IDNO).CancelChooser(TEXT_OPEN_KEY_FILE_TITLE);
   EXPECT_EQ(RunMainPosting(script, WM_COMMAND, IDC_GENERATE), 2);
   EXPECT_EQ(box.text, TEXT_KEY_FILE_NOT_READ);
+}
+
+TEST_F(MainWindow, ASealedKeyGivesWhatItsPoolGivesAsAnOriginalKeyByItsOwnDerivation) {
+  std::string original = ReadBytes(key_);
+  OpenedKey pool;
+  ASSERT_EQ(OpenKey((const unsigned char*)original.data(), 103, kActiveKeyPassword, true, &pool), KEY_OPEN_OK);
+  for (int derivation : {1, 2}) {
+    unsigned char sealed[SEALED_KEY_SIZE];
+    ASSERT_EQ(SealKey(pool.bytes, kActiveKeyPassword, CheapSeal(derivation), sealed), SEAL_OK);
+    std::string sealedPath = dir_ + "sealed.key";
+    ASSERT_TRUE(WriteKeyFile(sealedPath.c_str(), sealed, SEALED_KEY_SIZE));
+    SettingsRecord s;
+    SetDefaultSettings(&s, sealedPath.c_str());
+    if (derivation == 1) s.optionFlags |= OPT_DERIVATION_2;  // the key's byte 10 wins over bit 32
+    SeenWindow first, second;
+    RunReady(s, [&](UiScript& script) {
+      script.On(kMain, Generate("example.com")).AnswerBox(IDOK, &first);
+      script.On(kMain, Generate("example.com")).AnswerBox(IDOK, &second);  // the kept key
+    });
+    SettingsRecord asOriginal = s;
+    asOriginal.optionFlags = (s.optionFlags & ~OPT_DERIVATION_2) | (derivation == 2 ? OPT_DERIVATION_2 : 0);
+    EXPECT_EQ(first.text, Expected(asOriginal, key_, kActiveKeyPassword, "example.com")) << derivation;
+    EXPECT_EQ(second.text, first.text);
+  }
+}
+
+TEST_F(MainWindow, ClearsItsPasswordFromTheClipboardUnlessSomethingElseWasCopied) {
+  g_clipboardClearMs = 300;
+  for (bool copiedSince : {false, true}) {
+    SettingsRecord s;
+    SetDefaultSettings(&s, key_.c_str());
+    std::string whileShown, after;
+    DWORD shownAt = 0;
+    RunReady(s, [&](UiScript& script) {
+      script.On(kMain, Generate("example.com")).AnswerBox(IDOK, nullptr, [&] {
+        whileShown = ClipboardText();
+        if (copiedSince) CopyTextToClipboard(nullptr, "copied since");
+        shownAt = GetTickCount();
+      });
+      script.WaitUntil([&] { return GetTickCount() - shownAt > 1000; }).On(kMain, [&](HWND) {
+        after = ClipboardText();
+      });
+    });
+    EXPECT_EQ(whileShown, Expected(s, key_, kActiveKeyPassword, "example.com"));
+    EXPECT_EQ(after, copiedSince ? "copied since" : "<none>");
+  }
+  g_clipboardClearMs = 45000;
 }

@@ -159,7 +159,7 @@ TEST_F(SettingsDialog, ChecksInOrderAndKeepsWhatWasTyped) {
 }
 
 TEST_F(SettingsDialog, BrowseSetsThePathOnlyWhenChosen) {
-  std::string chosen = MakeKeyFile(dir_, "other.key", "x");
+  std::string chosen = MakeKeyFile(dir_, "other.key", "active-pass");
   std::string afterCancel, afterChoice;
   DWORD selEnd = 0;
   UiScript script;

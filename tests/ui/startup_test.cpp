@@ -48,7 +48,7 @@ TEST_F(Startup, ReturningStartTakesTheKeyPassword) {
       {"\x83\x4c\x81\x5b\x83\x70", false},         // 6 bytes
   };
   std::string dir = FreshDirectory("startup-returning");
-  std::string key = MakeKeyFile(dir, "a.key", "whatever1");
+  std::string key = dir + "absent.key";  // nothing to check the key password against
   for (const Case& c : cases) {
     SettingsRecord saved = SaveDefaultSettings(key);
     SeenWindow refusal;
@@ -122,13 +122,13 @@ TEST_F(Startup, FirstStartCreatesAKeyAndWritesTheSettings) {
   SetDefaultSettings(&expected, (dir + "first.key").c_str());
   expected.optionFlags |= OPT_DERIVATION_2;  // a new key has no password of derivation 1 to keep
   EXPECT_EQ(ReadBytes(SettingsFilePath()), std::string((const char*)&expected, sizeof expected));
-  EXPECT_EQ(ReadBytes(dir + "first.key").size(), 103u);
+  EXPECT_EQ(ReadBytes(dir + "first.key").size(), 178u);  // sealed
 }
 
 TEST_F(Startup, FirstStartWithAnExistingKeyFile) {
   std::string dir = FreshDirectory("startup-first-no");
   std::string key = MakeKeyFile(dir, "old.key", "old-key-pass");
-  SeenWindow chooser;
+  SeenWindow chooser, question;
   HWND keyPasswordOwner = nullptr;
   UiScript script;
   script.AnswerBox(IDNO)
@@ -136,12 +136,14 @@ TEST_F(Startup, FirstStartWithAnExistingKeyFile) {
       .On(kKeyPassword,
           [&](HWND w) {
             keyPasswordOwner = GetWindow(w, GW_OWNER);
-            EnterKeyPassword("not-the-key-pass")(w);  // nothing checks it against the key
+            EnterKeyPassword("not-the-key-pass")(w);
           })
+      .AnswerBox(IDYES, &question)  // go on without the key check
       .On(kMain, CloseMain());
   EXPECT_EQ(RunMain(script), 2);
   EXPECT_EQ(chooser.owner, nullptr);
   EXPECT_EQ(keyPasswordOwner, main_);
+  EXPECT_EQ(question.text, TEXT_KEY_MISMATCH_QUESTION);
   EXPECT_STREQ(g_activeKeyPassword, "not-the-key-pass");
   SettingsRecord expected;
   SetDefaultSettings(&expected, key.c_str());
@@ -190,12 +192,12 @@ TEST_F(Startup, UnwritableSettingsEndWithMinus1AndKeepTheKey) {
       .AnswerBox(IDOK, &failure);
   EXPECT_EQ(RunMain(script), -1);
   ExpectErrorBox(failure, TEXT_STARTUP_FAILED, nullptr);
-  EXPECT_EQ(ReadBytes(dir + "kept.key").size(), 103u);
+  EXPECT_EQ(ReadBytes(dir + "kept.key").size(), 178u);
   EXPECT_FALSE(Exists(SettingsFilePath()));
 
   // The same on the path through an existing key file.
   g_fileFaultHook = nullptr;
-  std::string key = MakeKeyFile(dir, "other.key", "x");
+  std::string key = MakeKeyFile(dir, "other.key", "keypass1");
   g_fileFaultHook = FailEveryReplace;
   UiScript existing;
   existing.AnswerBox(IDNO)
@@ -210,4 +212,85 @@ TEST_F(Startup, CloseBeforeTheFirstTickSkipsTheCheck) {
   UiScript script;  // nothing to drive: the window closes at once
   EXPECT_EQ(RunMainPosting(script, WM_CLOSE, 0), 2);
   EXPECT_FALSE(Exists(SettingsFilePath()));
+}
+
+TEST_F(Startup, TheKeyPasswordMustOpenTheKey) {
+  std::string dir = FreshDirectory("startup-open");
+  struct Case {
+    const char* what;
+    bool sealed;
+    int answer;  // to the box after the wrong key password
+    const char* then;  // typed next; null: Cancel
+    const char* active;
+  } cases[] = {
+      {"sealed: shown, then typed again", true, IDOK, "right-key-pass", "right-key-pass"},
+      {"sealed: Cancel after the refusal", true, IDOK, nullptr, ""},
+      {"original: typed again", false, IDNO, "right-key-pass", "right-key-pass"},
+      {"original: used anyway", false, IDYES, nullptr, "wrong-key-pass"},
+  };
+  for (const Case& c : cases) {
+    memset(g_activeKeyPassword, 0, sizeof g_activeKeyPassword);
+    std::string key = c.sealed ? MakeSealedKeyFile(dir, "s.key", "right-key-pass", 2)
+                               : MakeKeyFile(dir, "o.key", "right-key-pass");
+    SaveDefaultSettings(key);
+    SeenWindow box;
+    HWND dialog = nullptr;
+    UiScript script;
+    script.On(kKeyPassword, [&](HWND w) {
+      dialog = w;
+      EnterKeyPassword("wrong-key-pass")(w);
+    });
+    script.AnswerBox(c.answer, &box);
+    if (c.answer != IDYES) {
+      script.On(kKeyPassword, c.then ? EnterKeyPassword(c.then) : [](HWND w) { Click(w, IDCANCEL); });
+    }
+    if (c.then || c.answer == IDYES) script.On(kMain, CloseMain());
+    EXPECT_EQ(RunMain(script), 2) << c.what;
+    if (c.sealed) {
+      ExpectErrorBox(box, TEXT_KEY_NOT_OPENED, dialog);
+    } else {
+      EXPECT_EQ(box.text, TEXT_KEY_MISMATCH_QUESTION) << c.what;
+      EXPECT_EQ(box.owner, dialog);
+    }
+    EXPECT_STREQ(g_activeKeyPassword, c.active) << c.what;
+  }
+}
+
+TEST_F(Startup, AKeyFileMissingFromItsPathIsLookedForBesideTheProgram) {
+  char module[PATH_CAPACITY];
+  ASSERT_TRUE(GetModuleDirectory(module));
+  const std::string beside = std::string(module) + "moved-test.key", gone = "Z:\\no such folder\\moved-test.key";
+  for (bool there : {true, false}) {
+    DeleteFileA(beside.c_str());
+    if (there) MakeSealedKeyFile(module, "moved-test.key", "moved-key-pass", 2);
+    SaveDefaultSettings(gone);
+    SeenWindow box;
+    UiScript script;
+    script.On(kKeyPassword, EnterKeyPassword("moved-key-pass"));
+    if (there) {
+      script.AnswerBox(IDOK, &box).On(kMain, CloseMain());
+    } else {
+      script.On(kMain, [](HWND w) {
+        TypeText(w, IDC_PASSPHRASE, "example.com");
+        Click(w, IDC_GENERATE);
+      });
+      script.AnswerBox(IDOK, &box).On(kMain, CloseMain());
+    }
+    EXPECT_EQ(RunMain(script), 2);
+    SettingsRecord saved;
+    ASSERT_TRUE(LoadSettings(&saved));
+    char text[1024];
+    if (there) {
+      wsprintfA(text, TEXT_KEY_FILE_FOUND_BESIDE, gone.c_str(), beside.c_str());
+      EXPECT_EQ(box.text, text);
+      EXPECT_EQ(box.owner, main_);
+      EXPECT_EQ(std::string(saved.keyFilePath), beside);
+      EXPECT_EQ(std::string(g_settings.keyFilePath), beside);
+    } else {
+      wsprintfA(text, TEXT_KEY_FILE_NOT_FOUND, gone.c_str(), beside.c_str());
+      ExpectErrorBox(box, text, main_);
+      EXPECT_EQ(std::string(saved.keyFilePath), gone);
+    }
+  }
+  DeleteFileA(beside.c_str());
 }

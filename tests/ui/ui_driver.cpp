@@ -152,6 +152,11 @@ UiScript& UiScript::CancelChooser(const std::string& title, SeenWindow* seen) {
   return *this;
 }
 
+UiScript& UiScript::WaitUntil(std::function<bool()> condition) {
+  steps_.push_back({"condition", condition});
+  return *this;
+}
+
 UiScript& UiScript::Then(std::function<void()> action) {
   steps_.push_back({"action", [action] {
                       action();

@@ -34,6 +34,8 @@ class UiScript {
   // Waits for a file chooser with this title, types the name and presses its OK button.
   UiScript& ChooseFile(const std::string& title, const std::string& name, SeenWindow* seen = nullptr);
   UiScript& CancelChooser(const std::string& title, SeenWindow* seen = nullptr);
+  // Waits until condition is true.
+  UiScript& WaitUntil(std::function<bool()> condition);
   // Runs an action at this point of the script, whatever window is active.
   UiScript& Then(std::function<void()> action);
 

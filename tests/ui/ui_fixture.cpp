@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "derive.h"
+#include "key_open.h"
 #include "keyfile.h"
 #include "resource.h"
 #include "safe_write.h"
@@ -18,8 +19,11 @@ void DialogTest::SetUp() {
   memset(g_activeKeyPassword, 0, sizeof g_activeKeyPassword);
   memset(&g_settings, 0, sizeof g_settings);
   g_fileFaultHook = nullptr;
+  g_newKeySeal = CheapSeal(2);
   DeleteFileA(SettingsFilePath().c_str());
 }
+
+SealParameters CheapSeal(int derivation) { return {SEALED_PASSES_MIN, SEALED_MEMORY_KIB_MIN, derivation}; }
 
 void DialogTest::TearDown() {
   g_fileFaultHook = nullptr;
@@ -80,6 +84,15 @@ std::string DialogTest::MakeKeyFile(const std::string& dir, const std::string& n
   return path;
 }
 
+std::string DialogTest::MakeSealedKeyFile(const std::string& dir, const std::string& name, const char* keyPassword,
+                                          int derivation) {
+  unsigned char key[SEALED_KEY_SIZE];
+  std::string path = dir + name;
+  EXPECT_TRUE(CreateSealedKey(keyPassword, CheapSeal(derivation), key) == SEAL_OK &&
+              WriteKeyFile(path.c_str(), key, SEALED_KEY_SIZE));
+  return path;
+}
+
 SettingsRecord DialogTest::SaveDefaultSettings(const std::string& keyPath) {
   SettingsRecord s;
   SetDefaultSettings(&s, keyPath.c_str());
@@ -92,6 +105,14 @@ std::string DialogTest::Expected(const SettingsRecord& s, const std::string& key
   unsigned char key[KEY_BUFFER_SIZE] = {};
   int n = ReadKeyFile(keyPath.c_str(), key);
   char out[1024] = {};
+  if (IsSealedKey(key, n)) {
+    OpenedKey opened;
+    if (OpenKey(key, n, keyPassword, false, &opened) != KEY_OPEN_OK) return "<not opened>";
+    SettingsRecord own = s;
+    ApplyKeyDerivation(opened, &own);
+    if (!DeriveWithKey(own, opened, passPhrase, s.passwordLength, out)) return "<false>";
+    return out;
+  }
   if (!DerivePassword(s, key, n, keyPassword, passPhrase, s.passwordLength, out)) return "<false>";
   return out;
 }

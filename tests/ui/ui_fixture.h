@@ -28,12 +28,19 @@ class DialogTest : public ::testing::Test {
   std::string SettingsFilePath();
   // A new key file masked with keyPassword.
   std::string MakeKeyFile(const std::string& dir, const std::string& name, const char* keyPassword);
+  // A new sealed key file, at the cheapest parameters.
+  std::string MakeSealedKeyFile(const std::string& dir, const std::string& name, const char* keyPassword,
+                                int derivation);
   // setting.ini with the defaults, naming keyPath; returns the record saved.
   SettingsRecord SaveDefaultSettings(const std::string& keyPath);
-  // What the engine derives from these inputs, or "<false>".
+  // What the engine derives from these inputs, or "<false>"; a sealed key
+  // under its own derivation.
   std::string Expected(const SettingsRecord& s, const std::string& keyPath, const char* keyPassword,
                        const char* passPhrase);
 };
+
+// The cheapest parameters a sealed key may have.
+SealParameters CheapSeal(int derivation);
 
 // Asserts a message box as the user saw it: text, caption, error icon, owner.
 void ExpectErrorBox(const SeenWindow& box, const char* text, HWND owner);
