@@ -160,7 +160,8 @@ TEST_F(KeyCreateDialog, ALongerEntryIsRefusedAndSaidNeverCutSilently) {
   // 63 bytes are a key password like any other.
   std::string dir = FreshDirectory("key-create-long");
   UiScript script;
-  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, common); }).ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "long.key");
+  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, common); })
+      .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "long.key");
   ASSERT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 1);
   EXPECT_EQ(std::string(g_pendingKeyPassword), common);
   ExpectKeyFile(dir + "long.key", common, g_newKeySeal);

@@ -219,7 +219,7 @@ TEST_F(Startup, TheKeyPasswordMustOpenTheKey) {
   struct Case {
     const char* what;
     bool sealed;
-    int answer;  // to the box after the wrong key password
+    int answer;        // to the box after the wrong key password
     const char* then;  // typed next; null: Cancel
     const char* active;
   } cases[] = {
@@ -230,8 +230,8 @@ TEST_F(Startup, TheKeyPasswordMustOpenTheKey) {
   };
   for (const Case& c : cases) {
     memset(g_activeKeyPassword, 0, sizeof g_activeKeyPassword);
-    std::string key = c.sealed ? MakeSealedKeyFile(dir, "s.key", "right-key-pass", 2)
-                               : MakeKeyFile(dir, "o.key", "right-key-pass");
+    std::string key =
+        c.sealed ? MakeSealedKeyFile(dir, "s.key", "right-key-pass", 2) : MakeKeyFile(dir, "o.key", "right-key-pass");
     SaveDefaultSettings(key);
     SeenWindow box;
     HWND dialog = nullptr;
@@ -242,7 +242,8 @@ TEST_F(Startup, TheKeyPasswordMustOpenTheKey) {
     });
     script.AnswerBox(c.answer, &box);
     if (c.answer != IDYES) {
-      script.On(kKeyPassword, c.then ? EnterKeyPassword(c.then) : [](HWND w) { Click(w, IDCANCEL); });
+      script.On(
+          kKeyPassword, c.then ? EnterKeyPassword(c.then) : [](HWND w) { Click(w, IDCANCEL); });
     }
     if (c.then || c.answer == IDYES) script.On(kMain, CloseMain());
     EXPECT_EQ(RunMain(script), 2) << c.what;
