@@ -48,6 +48,7 @@ const Text kNewKey = {u"新しいキーの生成", "\x90\x56\x82\xB5\x82\xA2\x83
 const Text kUseDerivation2 = {
     u"新しい生成方式を使う（推奨）",
     "\x90\x56\x82\xB5\x82\xA2\x90\xB6\x90\xAC\x95\xFB\x8E\xAE\x82\xF0\x8E\x67\x82\xA4\x81\x69\x90\x84\x8F\xA7\x81\x6A"};
+const Text kSealKey = {u"暗号化", "\x88\xC3\x8D\x86\x89\xBB"};
 const Text kPasswordLabel = {u"パスワード ：", "\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68\x20\x81\x46"};
 const Text kKeyPasswordCaption = {u"キーパスワードを入力してください",
                                   "\x83\x4C\x81\x5B\x83\x70\x83\x58\x83\x8F\x81\x5B\x83\x68\x82\xF0\x93\xFC\x97\xCD\x82"
@@ -122,11 +123,12 @@ const std::vector<ExpectedDialog> kDialogs = {
          {-1, kStatic, kPasswordLabel, 0x50020000, 0, 15, 38, 38, 8},
          {IDC_SETTINGS_KEY_PASSWORD, kEdit, kEmpty, 0x508000A0, 0, 55, 35, 131, 13},
          {IDC_USE_DERIVATION_2, kButton, kUseDerivation2, 0x50010003, 0, 17, 162, 150, 10},
+         {IDC_SEAL_KEY, kButton, kSealKey, 0x50010000, 0, 189, 35, 46, 14},
      },
      // The path and key password fields are left out: no tab stop.
      {IDC_BROWSE, IDC_LENGTH, IDC_APPLY, IDCANCEL, IDC_COPY_TO_CLIPBOARD, IDC_DIGIT_CHARS, IDC_USE_SYMBOLS,
       IDC_USE_UPPER, IDC_USE_LOWER, IDC_USE_DIGITS, IDC_LOWER_CHARS, IDC_UPPER_CHARS, IDC_SYMBOL_CHARS, IDC_NEW_KEY,
-      IDC_USE_DERIVATION_2},
+      IDC_USE_DERIVATION_2, IDC_SEAL_KEY},
      IDCANCEL},
     {{IDD_KEY_PASSWORD, kPopupDialog, 0, 0, 0, 180, 36, kKeyPasswordCaption},
      {

@@ -64,7 +64,8 @@ void ShowKeyForm(HWND hwnd) {
   unsigned char file[KEY_BUFFER_SIZE];
   SealParameters sealed;
   const int count = ReadNamedKey(hwnd, path, file, &sealed);
-  EnableWindow(GetDlgItem(hwnd, IDC_SEAL_KEY), !IsSealedKey(file, count) && CheckKeyShape(file, count) == KEY_OK);
+  const bool original = !IsSealedKey(file, count) && CheckKeyShape(file, count) == KEY_OK;
+  ShowWindow(GetDlgItem(hwnd, IDC_SEAL_KEY), original ? SW_SHOW : SW_HIDE);
   if (sealed.derivation)
     CheckDlgButton(hwnd, IDC_USE_DERIVATION_2, sealed.derivation == 2 ? BST_CHECKED : BST_UNCHECKED);
   WipeMemory(file, sizeof file);

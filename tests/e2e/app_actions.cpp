@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "derive.h"
+#include "key_open.h"
 #include "keyfile.h"
 #include "resource.h"
 #include "settings.h"
@@ -23,6 +24,12 @@ std::string Derived(const std::string& folder, const char* keyPassword, const ch
   unsigned char key[KEY_BUFFER_SIZE] = {};
   int n = ReadKeyFile(s.keyFilePath, key);
   char out[1024] = {};
+  if (IsSealedKey(key, n)) {
+    OpenedKey opened;
+    if (OpenKey(key, n, keyPassword, false, &opened) != KEY_OPEN_OK) return "<not opened>";
+    ApplyKeyDerivation(opened, &s);
+    return DeriveWithKey(s, opened, passPhrase, s.passwordLength, out) ? out : "<false>";
+  }
   if (!DerivePassword(s, key, n, keyPassword, passPhrase, s.passwordLength, out)) return "<false>";
   return out;
 }

@@ -36,7 +36,7 @@ TEST(NoSecretOnDisk, LeavesOnlyTheSettingsAndTheKey) {
   ASSERT_EQ(app.Wait(), 2u);
 
   EXPECT_EQ(ReadBytes(app.Folder() + "setting.ini").size(), 524u);
-  EXPECT_EQ(ReadBytes(app.Folder() + "my.key").size(), 103u);
+  EXPECT_EQ(ReadBytes(app.Folder() + "my.key").size(), 178u);
   std::vector<std::string> names;
   WIN32_FIND_DATAA entry;
   HANDLE h = FindFirstFileA((app.Folder() + "*").c_str(), &entry);

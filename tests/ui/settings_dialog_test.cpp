@@ -342,23 +342,23 @@ TEST_F(SettingsDialog, SealsAnOriginalKeyInPlaceKeepingEveryPassword) {
     const std::string before = Expected(g_settings, key, "active-pass", "example.com");
     SeenWindow question, done;
     HWND dialog = nullptr;
-    bool enabledBefore = false, enabledAfter = true, box = !c.derivation2;
+    bool shownBefore = false, shownAfter = true, box = !c.derivation2;
     UiScript script;
     script.On(kSettings, [&](HWND w) {
       dialog = w;
-      enabledBefore = IsWindowEnabled(GetDlgItem(w, IDC_SEAL_KEY));
+      shownBefore = IsWindowVisible(GetDlgItem(w, IDC_SEAL_KEY));
       PasteText(w, IDC_SETTINGS_KEY_PASSWORD, c.typed);
       Click(w, IDC_SEAL_KEY);
     });
     script.AnswerBox(IDOK, &question);
     if (c.sealed) script.AnswerBox(IDOK, &done);
     script.On(kSettings, [&](HWND w) {
-      enabledAfter = IsWindowEnabled(GetDlgItem(w, IDC_SEAL_KEY));
+      shownAfter = IsWindowVisible(GetDlgItem(w, IDC_SEAL_KEY));
       box = IsDlgButtonChecked(w, IDC_USE_DERIVATION_2) == BST_CHECKED;
       Click(w, IDCANCEL);
     });
     EXPECT_EQ(Run(script), 2);
-    EXPECT_TRUE(enabledBefore);
+    EXPECT_TRUE(shownBefore);
     if (!c.sealed) {
       ExpectErrorBox(question, TEXT_SEAL_NOT_UNMASKED, dialog);
       EXPECT_EQ(ReadBytes(key), original);
@@ -366,7 +366,7 @@ TEST_F(SettingsDialog, SealsAnOriginalKeyInPlaceKeepingEveryPassword) {
     }
     EXPECT_EQ(question.text, TEXT_SEAL_QUESTION);
     EXPECT_EQ(done.text, TEXT_SEALED);
-    EXPECT_FALSE(enabledAfter);
+    EXPECT_FALSE(shownAfter);  // a sealed key has nothing to seal
     EXPECT_EQ(box, c.derivation2);
     OpenedKey sealed = Opened(key, "active-pass");
     EXPECT_TRUE(sealed.sealed);
