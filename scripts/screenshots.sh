@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders each dialog of res/sorrel.rc under Xvfb and Wine (code page 932) into
-# docs/main.png, docs/settings.png, docs/key-password.png, docs/key-create.png.
+# docs/main.png, docs/settings.png, docs/key-password.png, docs/key-create.png,
+# and the program's message boxes about the key into build/screenshots/box-*.png.
 # The dialogs come from scripts/show_dialog.cpp, filled with sample values.
 # Usage: scripts/screenshots.sh   (SORREL_BUILD_DIR: where to build, default build/)
 set -euo pipefail
@@ -17,7 +18,8 @@ version=$(sed -n 's/^project(sorrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeList
 [ -n "$version" ] || { echo "screenshots.sh: no version in CMakeLists.txt" >&2; exit 1; }
 printf '#define SORREL_VERSION %s\n#define SORREL_VERSION_TEXT "%s"\n' "${version//./, }" "${version//./, }" >"$work/sorrel_version.h"
 "$tools-windres" -c 65001 -I"$work" "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
-"$tools-g++-posix" -std=c++17 -Wall -Wextra -Werror -O1 -I"$root/res" "$root/scripts/show_dialog.cpp" \
+"$tools-g++-posix" -std=c++17 -Wall -Wextra -Werror -O1 -finput-charset=UTF-8 -fexec-charset=CP932 -I"$root/res" \
+  -I"$root/ui" "$root/scripts/show_dialog.cpp" \
   "$work/sorrel_rc.o" -o "$work/show_dialog.exe" -static
 
 # A prefix of its own with the X11 driver. MS UI Gothic, the Japanese dialog
@@ -36,8 +38,10 @@ cat >"$work/shoot.sh" <<'SHOOT'
 set -euo pipefail
 work=$1 docs=$2
 cd "$work"
-for shot in 101:main 102:settings 103:key-password 112:key-create; do
-  id=${shot%%:*} name=${shot#*:}
+for shot in 101:main 102:settings 103:key-password 112:key-create box-key-not-opened box-key-mismatch box-seal \
+  box-reseal box-too-long box-found-beside box-not-found; do
+  id=${shot%%:*} name=${shot#*:} out=$docs
+  case $shot in box-*) out=$work ;; esac
   rm -f geometry.txt
   "$SORREL_WINE" explorer /desktop=sorrel,640x400 show_dialog.exe "$id" 6 >geometry.txt &
   for _ in $(seq 100); do
@@ -45,9 +49,9 @@ for shot in 101:main 102:settings 103:key-password 112:key-create; do
     sleep 0.2
   done
   sleep 2  # let it paint
-  import -window root -crop "$(tr -d '\r' <geometry.txt)" +repage "$docs/$name.png"
+  import -window root -crop "$(tr -d '\r' <geometry.txt)" +repage "$out/$name.png"
   wait
-  echo "$docs/$name.png $(tr -d '\r' <geometry.txt)"
+  echo "$out/$name.png $(tr -d '\r' <geometry.txt)"
 done
 SHOOT
 mkdir -p "$root/docs"

@@ -1,12 +1,15 @@
-// Shows one dialog of res/sorrel.rc, filled as the program fills it, for
-// scripts/screenshots.sh; prints its window rectangle and stays up for the given
-// number of seconds. Usage: show_dialog.exe 101|102|103|112 [SECONDS]
+// Shows one dialog of res/sorrel.rc, filled as the program fills it, or one
+// of the program's message boxes, for scripts/screenshots.sh; prints its
+// window rectangle and stays up for the given number of seconds.
+// Usage: show_dialog.exe 101|102|103|112|box-NAME [SECONDS]
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "resource.h"
+#include "texts.h"
 
 namespace {
 
@@ -39,15 +42,74 @@ void Fill(HWND dlg, int id) {
       break;
     case IDD_KEY_CREATE:
       SetDlgItemTextW(dlg, IDC_STATUS, L"キーパスワードを設定して[生成]ボタンを押してください。");
+      SetDlgItemTextW(dlg, IDC_KEY_PASSWORD, L"秘密のキーパスワード");
+      SetDlgItemTextW(dlg, IDC_KEY_PASSWORD_CONFIRM, L"秘密のキーパスワード");
       break;
   }
+}
+
+// The message boxes worth a look, as the program shows them.
+const struct {
+  const char* name;
+  const char* text;
+  const char* caption;
+  UINT type;
+} kBoxes[] = {
+    {"key-not-opened", TEXT_KEY_NOT_OPENED, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK},
+    {"key-mismatch", TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2},
+    {"seal", TEXT_SEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONQUESTION | MB_OKCANCEL},
+    {"reseal", TEXT_RESEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONWARNING | MB_OKCANCEL | MB_DEFBUTTON2},
+    {"too-long", TEXT_KEY_PASSWORD_TOO_LONG, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK},
+    {"found-beside", TEXT_KEY_FILE_FOUND_BESIDE, TEXT_NOTICE_CAPTION, MB_ICONINFORMATION | MB_OK},
+    {"not-found", TEXT_KEY_FILE_NOT_FOUND, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK},
+};
+int g_seconds;
+
+// Moves the box that has just opened into place, prints its rectangle and
+// closes it later.
+void CALLBACK PlaceBox(HWND, UINT, UINT_PTR timer, DWORD) {
+  static DWORD opened;
+  HWND box = GetForegroundWindow();
+  if (!box || !opened) {
+    if (box) {
+      opened = GetTickCount();
+      SetWindowPos(box, HWND_TOP, 16, 16, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+      RECT rect;
+      GetWindowRect(box, &rect);
+      printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
+      fflush(stdout);
+    }
+    return;
+  }
+  if (GetTickCount() - opened > (DWORD)g_seconds * 1000) {
+    KillTimer(nullptr, timer);
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+  }
+}
+
+int ShowBox(const char* name) {
+  for (const auto& box : kBoxes) {
+    if (strcmp(box.name, name) != 0) continue;
+    char text[1024];
+    wsprintfA(text, box.text, "C:\\Users\\sorrel\\USB\\\x83\x7d\x83\x43\x83\x4c\x81\x5b.key",
+              "E:\\sorrel\\\x83\x7d\x83\x43\x83\x4c\x81\x5b.key");  // マイキー.key
+    SetTimer(nullptr, 0, 100, PlaceBox);
+    MessageBoxA(nullptr, text, box.caption, box.type);
+    return 0;
+  }
+  fprintf(stderr, "no box %s\n", name);
+  return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  g_seconds = argc > 2 ? atoi(argv[2]) : 10;
+  if (argc > 1 && strncmp(argv[1], "box-", 4) == 0) return ShowBox(argv[1] + 4);
   int id = argc > 1 ? atoi(argv[1]) : IDD_MAIN;
-  int seconds = argc > 2 ? atoi(argv[2]) : 10;
+  int seconds = g_seconds;
   HWND dlg = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr, ShowDlgProc, 0);
   if (dlg == nullptr) {
     fprintf(stderr, "no dialog %d (error %lu)\n", id, GetLastError());
