@@ -21,8 +21,10 @@ bool Faulted(FileStep step) { return g_fileFaultHook && g_fileFaultHook(step); }
 bool MakeTemporaryName(const char* path, char* out, size_t capacity) {
   unsigned char noise[4];
   if (!PlatformRandomBytes(noise, sizeof noise)) return false;
+  // By hand: snprintf would bring MinGW's whole printf into the dialog program.
   char hex[9];
-  snprintf(hex, sizeof hex, "%02x%02x%02x%02x", noise[0], noise[1], noise[2], noise[3]);
+  for (int i = 0; i < 8; ++i) hex[i] = "0123456789abcdef"[(noise[i / 2] >> (i % 2 ? 0 : 4)) & 15];
+  hex[8] = 0;
   out[0] = 0;
   if (strlen(path) + 13 < PATH_LIMIT) {
     return AppendText(out, capacity, path) && AppendText(out, capacity, ".") && AppendText(out, capacity, hex) &&
