@@ -6,7 +6,6 @@
 #include "app_actions.h"
 #include "app_process.h"
 #include "derive.h"
-#include "kept_key.h"
 #include "key_open.h"
 #include "keyfile.h"
 #include "resource.h"
@@ -102,39 +101,30 @@ TEST(EndToEnd, CommandLineKeyGivesTheSamePasswords) {
   EXPECT_EQ(app.Wait(), 2u);
 }
 
+// A sealed key of derivation 2 under settings of derivation 1: the key decides.
 TEST(EndToEnd, AMovedFolderFindsItsKeyAfterAWrongKeyPassword) {
   AppProcess app("e2e-moved");
   unsigned char key[SEALED_KEY_SIZE];
   ASSERT_EQ(CreateSealedKey("moved-key-pass", {SEALED_PASSES_MIN, SEALED_MEMORY_KIB_MIN, 2}, key), SEAL_OK);
   ASSERT_TRUE(WriteKeyFile((app.Folder() + "my.key").c_str(), key, SEALED_KEY_SIZE));
   SettingsRecord s;
-  SetDefaultSettings(&s, "Z:\\the old folder\\my.key");  // where the folder was
+  SetDefaultSettings(&s, "Z:\\the old folder\\my.key");
   ASSERT_TRUE(SaveSettingsTo((app.Folder() + "setting.ini").c_str(), s));
   ASSERT_TRUE(app.Start());
-
   EnterKeyPassword(app, "moved-key-pas");
-  HWND wrong = app.WaitMessageBox();
-  ASSERT_NE(wrong, nullptr);
-  EXPECT_EQ(MessageBoxText(wrong), TEXT_KEY_NOT_OPENED);
-  PushButton(wrong, IDOK);
+  HWND box = app.WaitMessageBox();
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), TEXT_KEY_NOT_OPENED);
+  PushButton(box, IDOK);
   EnterKeyPassword(app, "moved-key-pass");  // the same dialog, still there
-  HWND found = app.WaitMessageBox();
-  ASSERT_NE(found, nullptr);
-  char text[1024];
-  wsprintfA(text, TEXT_KEY_FILE_FOUND_BESIDE, s.keyFilePath, (app.Folder() + "my.key").c_str());
-  EXPECT_EQ(MessageBoxText(found), text);
-  PushButton(found, IDOK);
-
-  std::string clipboard;
-  std::string shown = GenerateOnce(app, "example.com", &clipboard);
-  EXPECT_EQ(shown, Derived(app.Folder(), "moved-key-pass", "example.com"));
-  EXPECT_EQ(shown.size(), 16u);
-  EXPECT_EQ(clipboard, shown);
+  ASSERT_NE(box = app.WaitMessageBox(), nullptr);
+  EXPECT_NE(MessageBoxText(box).find("\n" + app.Folder() + "my.key"), std::string::npos);  // found beside the program
+  PushButton(box, IDOK);
+  std::string shown = GenerateOnce(app, "example.com", nullptr);
   CloseMain(app);
   EXPECT_EQ(app.Wait(), 2u);
-  EXPECT_EQ(ClipboardText(), "<none>");
-  std::string settings = ReadBytes(app.Folder() + "setting.ini");
-  EXPECT_EQ(std::string(settings.c_str()), app.Folder() + "my.key");
+  EXPECT_EQ(std::string(ReadBytes(app.Folder() + "setting.ini").c_str()), app.Folder() + "my.key");
+  EXPECT_EQ(shown, Derived(app.Folder(), "moved-key-pass", "example.com"));
 }
 
 // Not a check: times a start and a generation, for scripts/measure.sh.
@@ -156,41 +146,16 @@ TEST(EndToEnd, Timings) {
     HWND main = app.WaitWindow(kMain);
     DWORD toMain = GetTickCount() - ok;
     SetText(main, IDC_PASSPHRASE, "measure");
-    DWORD toBox[2];
-    for (DWORD& t : toBox) {
-      DWORD click = GetTickCount();
-      PushButton(main, IDC_GENERATE);
-      HWND box = app.WaitMessageBox();
-      t = GetTickCount() - click;
-      PushButton(box, IDOK);
-      app.WaitWindow(kMain);
-    }
+    DWORD click = GetTickCount();
+    PushButton(main, IDC_GENERATE);
+    HWND box = app.WaitMessageBox();
+    DWORD toBox = GetTickCount() - click;
+    PushButton(box, IDOK);
     CloseMain(app);
     app.Wait();
     printf(
         "timing: start to key password dialog %lu ms, key password to main window (opening the key) %lu ms, "
-        "generate to result box %lu ms, again %lu ms\n",
-        toDialog, toMain, toBox[0], toBox[1]);
+        "generate to result box %lu ms\n",
+        toDialog, toMain, toBox);
   }
-  // The generate command's own work on a key already opened: reading the
-  // file, finding the key kept, deriving.
-  SettingsRecord s;
-  ASSERT_TRUE(LoadSettingsFrom((setup.Folder() + "setting.ini").c_str(), &s));
-  unsigned char file[KEY_BUFFER_SIZE];
-  OpenedKey key;
-  ASSERT_EQ(OpenKeyKept(file, ReadKeyFile(s.keyFilePath, file), "timing-pass", false, &key), KEY_OPEN_OK);
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
-  const int runs = 100;
-  for (int run = 0; run < runs; ++run) {
-    char out[1024] = {};
-    SettingsRecord own = s;
-    OpenKeyKept(file, ReadKeyFile(s.keyFilePath, file), "timing-pass", false, &key);
-    ApplyKeyDerivation(key, &own);
-    DeriveWithKey(own, key, "measure", own.passwordLength, out);
-  }
-  QueryPerformanceCounter(&end);
-  printf("timing: a generate's work on the kept key %.3f ms\n",
-         (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart / runs);
 }

@@ -1,7 +1,5 @@
 #include <string.h>
 
-#include "key_open.h"
-#include "keyfile.h"
 #include "platform.h"
 #include "resource.h"
 #include "ui_fixture.h"
@@ -202,30 +200,6 @@ TEST_F(MainWindow, GenerateBeforeTheStartUpCheckFindsNoKeyFile) {
   script.AnswerBox(IDOK, &box).AnswerBox(IDNO).CancelChooser(TEXT_OPEN_KEY_FILE_TITLE);
   EXPECT_EQ(RunMainPosting(script, WM_COMMAND, IDC_GENERATE), 2);
   EXPECT_EQ(box.text, TEXT_KEY_FILE_NOT_READ);
-}
-
-TEST_F(MainWindow, ASealedKeyGivesWhatItsPoolGivesAsAnOriginalKeyByItsOwnDerivation) {
-  std::string original = ReadBytes(key_);
-  OpenedKey pool;
-  ASSERT_EQ(OpenKey((const unsigned char*)original.data(), 103, kActiveKeyPassword, true, &pool), KEY_OPEN_OK);
-  for (int derivation : {1, 2}) {
-    unsigned char sealed[SEALED_KEY_SIZE];
-    ASSERT_EQ(SealKey(pool.bytes, kActiveKeyPassword, CheapSeal(derivation), sealed), SEAL_OK);
-    std::string sealedPath = dir_ + "sealed.key";
-    ASSERT_TRUE(WriteKeyFile(sealedPath.c_str(), sealed, SEALED_KEY_SIZE));
-    SettingsRecord s;
-    SetDefaultSettings(&s, sealedPath.c_str());
-    if (derivation == 1) s.optionFlags |= OPT_DERIVATION_2;  // the key's byte 10 wins over bit 32
-    SeenWindow first, second;
-    RunReady(s, [&](UiScript& script) {
-      script.On(kMain, Generate("example.com")).AnswerBox(IDOK, &first);
-      script.On(kMain, Generate("example.com")).AnswerBox(IDOK, &second);  // the kept key
-    });
-    SettingsRecord asOriginal = s;
-    asOriginal.optionFlags = (s.optionFlags & ~OPT_DERIVATION_2) | (derivation == 2 ? OPT_DERIVATION_2 : 0);
-    EXPECT_EQ(first.text, Expected(asOriginal, key_, kActiveKeyPassword, "example.com")) << derivation;
-    EXPECT_EQ(second.text, first.text);
-  }
 }
 
 TEST_F(MainWindow, ClearsItsPasswordFromTheClipboardUnlessSomethingElseWasCopied) {

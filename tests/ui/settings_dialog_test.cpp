@@ -285,127 +285,64 @@ TEST_F(SettingsDialog, UnsavedSettingsAreReportedButApply) {
 
 TEST_F(SettingsDialog, TheKeyPasswordInForceMustFitTheKey) {
   struct Case {
-    const char* what;
     bool sealed;
-    const char* typed;  // into the key password field
-    int answer;         // to the box; 0: no box
+    int answer;  // to the box: the sealed key's refusal, or the original key's question
     bool stored;
-  } cases[] = {
-      {"sealed, not opened", true, "active-pass", IDOK, false},
-      {"sealed, opened", true, "right-key-pass", 0, true},
-      {"original, mismatch, typed again", false, "active-pass", IDNO, false},
-      {"original, mismatch, used anyway", false, "active-pass", IDYES, true},
-  };
+  } cases[] = {{true, IDOK, false}, {false, IDNO, false}, {false, IDYES, true}};
   for (const Case& c : cases) {
-    PlatformRemoveFile(SettingsFilePath().c_str());
     std::string key = c.sealed ? MakeSealedKeyFile(dir_, "fit.key", "right-key-pass", 2)
                                : MakeKeyFile(dir_, "fit.key", "right-key-pass");
     g_settings = before_;
-    strcpy(g_activeKeyPassword, "active-pass");
     SeenWindow box;
-    HWND dialog = nullptr;
     UiScript script;
     script.On(kSettings, [&](HWND w) {
-      dialog = w;
       SetDlgItemTextA(w, IDC_KEY_FILE_PATH, key.c_str());
-      PasteText(w, IDC_SETTINGS_KEY_PASSWORD, c.typed);
-      Click(w, IDC_APPLY);
+      Click(w, IDC_APPLY);  // with the key password in force, active-pass
     });
-    if (c.answer) script.AnswerBox(c.answer, &box);
+    script.AnswerBox(c.answer, &box);
     if (!c.stored) script.On(kSettings, [](HWND w) { Click(w, IDCANCEL); });
-    EXPECT_EQ(Run(script), c.stored ? 1 : 2) << c.what;
-    if (c.sealed && c.answer) ExpectErrorBox(box, TEXT_KEY_NOT_OPENED, dialog);
-    if (!c.sealed) {
-      EXPECT_EQ(box.text, TEXT_KEY_MISMATCH_QUESTION) << c.what;
-    }
-    if (c.stored) {
-      EXPECT_EQ(std::string(g_settings.keyFilePath), key);
-      EXPECT_STREQ(g_activeKeyPassword, c.typed);
-    } else {
-      ExpectUnchanged();
-      EXPECT_FALSE(Exists(SettingsFilePath()));
-    }
+    EXPECT_EQ(Run(script), c.stored ? 1 : 2);
+    EXPECT_EQ(box.text, c.sealed ? TEXT_KEY_NOT_OPENED : TEXT_KEY_MISMATCH_QUESTION);
+    EXPECT_EQ(std::string(g_settings.keyFilePath), c.stored ? key : before_.keyFilePath);
   }
 }
 
-TEST_F(SettingsDialog, SealsAnOriginalKeyInPlaceKeepingEveryPassword) {
-  struct Case {
-    bool derivation2;   // the settings' bit 32
-    const char* typed;  // the key password in the field
-    bool sealed;
-  } cases[] = {{false, "active-pass", true}, {true, "active-pass", true}, {false, "not-the-key-pass", false}};
-  for (const Case& c : cases) {
-    std::string key = MakeKeyFile(dir_, "seal.key", "active-pass"), original = ReadBytes(key);
+// Sealing keeps every password, the seal button goes, and the derivation box
+// then changes the key itself.
+TEST_F(SettingsDialog, SealsAnOriginalKeyInPlaceThenChangesItsDerivation) {
+  for (bool derivation2 : {false, true}) {
+    std::string key = MakeKeyFile(dir_, "seal.key", "active-pass");
     g_settings = before_;
     CopyText(g_settings.keyFilePath, sizeof g_settings.keyFilePath, key.c_str());
-    if (c.derivation2) g_settings.optionFlags |= OPT_DERIVATION_2;
+    if (derivation2) g_settings.optionFlags |= OPT_DERIVATION_2;
     const std::string before = Expected(g_settings, key, "active-pass", "example.com");
-    SeenWindow question, done;
-    HWND dialog = nullptr;
-    bool shownBefore = false, shownAfter = true, box = !c.derivation2;
+    SeenWindow question, done, warning;
+    bool shownBefore = false, shownAfter = true;
+    std::string sealed;
     UiScript script;
     script.On(kSettings, [&](HWND w) {
-      dialog = w;
       shownBefore = IsWindowVisible(GetDlgItem(w, IDC_SEAL_KEY));
-      PasteText(w, IDC_SETTINGS_KEY_PASSWORD, c.typed);
       Click(w, IDC_SEAL_KEY);
     });
-    script.AnswerBox(IDOK, &question);
-    if (c.sealed) script.AnswerBox(IDOK, &done);
-    script.On(kSettings, [&](HWND w) {
+    script.AnswerBox(IDOK, &question).AnswerBox(IDOK, &done).On(kSettings, [&](HWND w) {
       shownAfter = IsWindowVisible(GetDlgItem(w, IDC_SEAL_KEY));
-      box = IsDlgButtonChecked(w, IDC_USE_DERIVATION_2) == BST_CHECKED;
-      Click(w, IDCANCEL);
-    });
-    EXPECT_EQ(Run(script), 2);
-    EXPECT_TRUE(shownBefore);
-    if (!c.sealed) {
-      ExpectErrorBox(question, TEXT_SEAL_NOT_UNMASKED, dialog);
-      EXPECT_EQ(ReadBytes(key), original);
-      continue;
-    }
-    EXPECT_EQ(question.text, TEXT_SEAL_QUESTION);
-    EXPECT_EQ(done.text, TEXT_SEALED);
-    EXPECT_FALSE(shownAfter);  // a sealed key has nothing to seal
-    EXPECT_EQ(box, c.derivation2);
-    OpenedKey sealed = Opened(key, "active-pass");
-    EXPECT_TRUE(sealed.sealed);
-    EXPECT_EQ(sealed.seal.derivation, c.derivation2 ? 2 : 1);
-    EXPECT_EQ(Expected(g_settings, key, "active-pass", "example.com"), before);
-  }
-}
-
-TEST_F(SettingsDialog, TheDerivationBoxOfASealedKeyShowsAndChangesTheKey) {
-  for (int answer : {IDOK, IDCANCEL}) {
-    PlatformRemoveFile(SettingsFilePath().c_str());
-    std::string key = MakeSealedKeyFile(dir_, "own.key", "active-pass", 1), file = ReadBytes(key);
-    OpenedKey old = Opened(key, "active-pass");
-    g_settings = before_;
-    CopyText(g_settings.keyFilePath, sizeof g_settings.keyFilePath, key.c_str());
-    g_settings.optionFlags |= OPT_DERIVATION_2;  // not what the key names
-    SettingsRecord shownSettings = g_settings;
-    bool shown = true;
-    SeenWindow warning;
-    UiScript script;
-    script.On(kSettings, [&](HWND w) {
-      shown = IsDlgButtonChecked(w, IDC_USE_DERIVATION_2) == BST_CHECKED;
+      sealed = ReadBytes(key);
       Click(w, IDC_USE_DERIVATION_2);
       Click(w, IDC_APPLY);
     });
-    script.AnswerBox(answer, &warning);
-    if (answer == IDCANCEL) script.On(kSettings, [](HWND w) { Click(w, IDCANCEL); });
-    EXPECT_EQ(Run(script), answer == IDOK ? 1 : 2);
-    EXPECT_FALSE(shown);
+    script.AnswerBox(IDOK, &warning);
+    EXPECT_EQ(Run(script), 1);
+    EXPECT_TRUE(shownBefore);
+    EXPECT_FALSE(shownAfter);
+    EXPECT_EQ(question.text, TEXT_SEAL_QUESTION);
+    EXPECT_EQ(done.text, TEXT_SEALED);
     EXPECT_EQ(warning.text, TEXT_RESEAL_QUESTION);
-    if (answer == IDCANCEL) {
-      EXPECT_EQ(ReadBytes(key), file);
-      EXPECT_EQ(memcmp(&g_settings, &shownSettings, sizeof g_settings), 0);
-      continue;
-    }
-    OpenedKey now = Opened(key, "active-pass");
-    EXPECT_EQ(memcmp(now.bytes, old.bytes, KEY_FILE_SIZE), 0);  // the same pool
-    EXPECT_EQ(now.seal.derivation, 2);
-    EXPECT_EQ(now.seal.passes, (uint32_t)SEALED_PASSES_MIN);
-    EXPECT_TRUE(g_settings.optionFlags & OPT_DERIVATION_2);
+    OpenedKey resealed = Opened(key, "active-pass");
+    EXPECT_EQ(resealed.seal.derivation, derivation2 ? 1 : 2);
+    ASSERT_TRUE(WriteBytes(key, sealed));  // as the seal button left it
+    OpenedKey first = Opened(key, "active-pass");
+    EXPECT_EQ(first.seal.derivation, derivation2 ? 2 : 1);
+    EXPECT_EQ(memcmp(first.bytes, resealed.bytes, KEY_FILE_SIZE), 0);
+    EXPECT_EQ(Expected(g_settings, key, "active-pass", "example.com"), before);
   }
 }
