@@ -10,7 +10,7 @@
 #include "keyfile.h"
 #include "settings.h"
 #include "text.h"
-#include "texts.h"
+#include "web_texts.h"
 
 #define WEB_EXPORT extern "C" __attribute__((used, visibility("default")))
 

@@ -50,8 +50,9 @@ def check(ok, what):
 
 
 def texts():
-    """The desktop's texts, from ui/texts.h (the page must show them as they are)."""
-    source = open(os.path.join(ROOT, "ui", "texts.h"), encoding="utf-8").read().replace("\\\n", "")
+    """The page's texts, shared with the dialog program or its own (the page must show them as they are)."""
+    source = "".join(open(os.path.join(ROOT, *path), encoding="utf-8").read().replace("\\\n", "")
+                     for path in [("texts", "shared_texts.h"), ("web", "web_texts.h")])
     found = {}
     for name, body in re.findall(r'#define (TEXT_\w+)\s+((?:"[^"]*"\s*)+)', source):
         found[name] = "".join(re.findall(r'"([^"]*)"', body)).replace("\\n", "\n")
