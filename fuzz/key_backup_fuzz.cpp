@@ -40,13 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static BackupReader reader, again;
   if (ReadAll((const char*)data, size, &reader) != BACKUP_COMPLETE) return 0;
   // Version 1 gives an original key, version 2 a sealed one.
-  const size_t size = (size_t)reader.keySize;
-  FUZZ_CHECK(reader.version == 1 ? size == KEY_FILE_SIZE && reader.key[KEY_FILE_SIZE - 1] == 0
-                                 : size == SEALED_KEY_SIZE && IsSealedKey(reader.key, (int)size));
+  const size_t keySize = (size_t)reader.keySize;
+  FUZZ_CHECK(reader.version == 1 ? keySize == KEY_FILE_SIZE && reader.key[KEY_FILE_SIZE - 1] == 0
+                                 : keySize == SEALED_KEY_SIZE && IsSealedKey(reader.key, (int)keySize));
   char text[BACKUP_TEXT_CAPACITY];
-  const size_t n = WriteKeyBackup(reader.key, (int)size, text, sizeof text);
+  const size_t n = WriteKeyBackup(reader.key, (int)keySize, text, sizeof text);
   FUZZ_CHECK(n > 0 && n == strlen(text));
   FUZZ_CHECK(ReadAll(text, n, &again) == BACKUP_COMPLETE);
-  FUZZ_CHECK(again.keySize == reader.keySize && memcmp(again.key, reader.key, size) == 0);
+  FUZZ_CHECK(again.keySize == reader.keySize && memcmp(again.key, reader.key, keySize) == 0);
   return 0;
 }
