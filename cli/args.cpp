@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "messages.h"
+#include "sealed_key.h"
 #include "text.h"
 
 const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
@@ -17,6 +18,9 @@ const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
     {"--clip-seconds", OPTION_CLIP_SECONDS, VALUE_NUMBER},
     {"--keep-old", OPTION_KEEP_OLD, VALUE_FILE},
     {"--force", OPTION_FORCE, VALUE_NONE},
+    {"--unsealed", OPTION_UNSEALED, VALUE_NONE},
+    {"--kdf-memory", OPTION_KDF_MEMORY, VALUE_NUMBER},
+    {"--kdf-passes", OPTION_KDF_PASSES, VALUE_NUMBER},
 };
 
 const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT] = {
@@ -24,13 +28,17 @@ const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT] = {
      OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_DERIVATION | OPTION_NO_VERIFY |
          OPTION_CLIP | OPTION_CLIP_SECONDS,
      0, 1, false},
-    {"new-key", CLI_NEW_KEY, OPTION_FORCE, 1, 1, true},
+    {"new-key", CLI_NEW_KEY, OPTION_FORCE | OPTION_UNSEALED | OPTION_KDF_MEMORY | OPTION_KDF_PASSES, 1, 1, true},
     {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_DERIVATION | OPTION_FORCE, 0, 0, false},
     {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0, false},
     {"verify", CLI_VERIFY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
     {"change-key-password", CLI_CHANGE_KEY_PASSWORD, OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD, 0, 0, false},
     {"export-key", CLI_EXPORT_KEY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
     {"import-key", CLI_IMPORT_KEY, OPTION_FORCE, 1, 1, true},
+    {"seal-key", CLI_SEAL_KEY,
+     OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD | OPTION_KDF_MEMORY | OPTION_KDF_PASSES | OPTION_DERIVATION, 0, 0,
+     false},
+    {"unseal-key", CLI_UNSEAL_KEY, OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD, 0, 0, false},
 };
 
 const ClassName CLASS_NAMES[CLASS_NAME_COUNT] = {
@@ -106,6 +114,20 @@ bool TakeDerivation(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
   if (n != 1 && n != 2) return Fail(options, "--derivation takes 1 or 2");
   options->derivation = (int32_t)n;
+  return true;
+}
+
+bool TakeKdfMemory(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < CLI_KDF_MEMORY_MIN || n > CLI_KDF_MEMORY_MAX) return Fail(options, "--kdf-memory takes MiB from 8 to 1024");
+  options->kdfMemoryMiB = (int32_t)n;
+  return true;
+}
+
+bool TakeKdfPasses(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < SEALED_PASSES_MIN || n > SEALED_PASSES_MAX) return Fail(options, "--kdf-passes takes a number from 1 to 16");
+  options->kdfPasses = (int32_t)n;
   return true;
 }
 
@@ -197,6 +219,7 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       options->force = options->force || option == OPTION_FORCE;
       options->noVerify = options->noVerify || option == OPTION_NO_VERIFY;
       options->clip = options->clip || option == OPTION_CLIP;
+      options->unsealed = options->unsealed || option == OPTION_UNSEALED;
       continue;
     }
     if (equals) {
@@ -230,12 +253,21 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       case OPTION_DERIVATION:
         ok = TakeDerivation(options, value);
         break;
+      case OPTION_KDF_MEMORY:
+        ok = TakeKdfMemory(options, value);
+        break;
+      case OPTION_KDF_PASSES:
+        ok = TakeKdfPasses(options, value);
+        break;
     }
     if (!ok) return false;
   }
 
   if (positional < rule->minPositional) return Fail(options, rule->name, " needs a FILE");
   if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, "init needs --key FILE");
+  if (options->unsealed && (seen & (OPTION_KDF_MEMORY | OPTION_KDF_PASSES))) {
+    return Fail(options, "--kdf-memory and --kdf-passes do not apply to new-key --unsealed");
+  }
   if ((seen & OPTION_CLIP_SECONDS) && !options->clip) return Fail(options, "--clip-seconds needs --clip");
   if (options->clip && !(seen & OPTION_CLIP_SECONDS)) options->clipSeconds = CLI_CLIP_SECONDS;
   return true;

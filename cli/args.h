@@ -16,6 +16,8 @@ enum CliCommand {
   CLI_EXPORT_KEY,
   CLI_IMPORT_KEY,
   CLI_CHANGE_KEY_PASSWORD,
+  CLI_SEAL_KEY,
+  CLI_UNSEAL_KEY,
   CLI_VERSION,
 };
 
@@ -24,6 +26,9 @@ enum {
   CLI_MAX_LENGTH = TEXT_CAPACITY - 1,
   CLI_CLIP_SECONDS = 45,
   CLI_MAX_CLIP_SECONDS = 3600,
+  CLI_KDF_MEMORY_MIN = 8,  // MiB, as a sealed key's header bounds it
+  CLI_KDF_MEMORY_MAX = 1024,
+  CLI_KDF_MEMORY_DEFAULT = 64,
 };
 
 struct CliOptions {
@@ -31,7 +36,7 @@ struct CliOptions {
   char settingsPath[PATH_CAPACITY];  // empty: setting.ini beside the executable
   char keyPath[PATH_CAPACITY];       // generate, verify, export-key: override; init: the key to name
   char newKeyPath[PATH_CAPACITY];    // new-key FILE, import-key FILE
-  char keepOldPath[PATH_CAPACITY];   // change-key-password --keep-old FILE; empty: none
+  char keepOldPath[PATH_CAPACITY];   // change-key-password, seal-key, unseal-key --keep-old FILE; empty: none
   bool hasPassPhrase;
   char passPhrase[TEXT_CAPACITY];
   bool hasLength;
@@ -42,7 +47,10 @@ struct CliOptions {
   bool noVerify;                       // generate: derive even when the key password does not unmask the key
   bool clip;                           // generate: to the clipboard instead of standard output
   int32_t clipSeconds;                 // 1 to 3600 when clip: until the clipboard is cleared
-  int32_t derivation;                  // generate, init: 1 or 2; 0 when not given
+  int32_t derivation;                  // generate, init, seal-key: 1 or 2; 0 when not given
+  bool unsealed;                       // new-key: the original form
+  int32_t kdfMemoryMiB;                // new-key, seal-key: 8 to 1024; 0 when not given
+  int32_t kdfPasses;                   // new-key, seal-key: 1 to 16; 0 when not given
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
 
@@ -59,6 +67,9 @@ enum Option {
   OPTION_CLIP_SECONDS = 128,
   OPTION_KEEP_OLD = 256,
   OPTION_DERIVATION = 512,
+  OPTION_UNSEALED = 1024,
+  OPTION_KDF_MEMORY = 2048,
+  OPTION_KDF_PASSES = 4096,
 };
 
 enum OptionValue {
@@ -90,8 +101,8 @@ struct ClassName {
 };
 
 enum {
-  OPTION_RULE_COUNT = 10,
-  COMMAND_RULE_COUNT = 8,
+  OPTION_RULE_COUNT = 13,
+  COMMAND_RULE_COUNT = 10,
   CLASS_NAME_COUNT = 4,
 };
 extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];

@@ -5,7 +5,6 @@
 
 #include "clipboard.h"
 #include "commands.h"
-#include "derive.h"
 #include "key_input.h"
 #include "keyfile.h"
 #include "messages.h"
@@ -64,17 +63,18 @@ int RunGenerate(const CliOptions& options) {
   const char* keyPath = options.keyPath[0] ? options.keyPath : settings.keyFilePath;
   const uint32_t classes = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
   if (options.hasClasses) settings.optionFlags = (settings.optionFlags & ~classes) | options.classFlags;
-  if (options.derivation == 1) settings.optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
-  if (options.derivation == 2) settings.optionFlags |= OPT_DERIVATION_2;
   const int32_t length = options.hasLength ? options.length : settings.passwordLength;
 
   // Everything that needs no secret is checked before one is asked for.
+  // The dialog program derives from an original key file of any shape:
+  // --no-verify does too. Nothing derives from a sealed key that does not open.
   const int keyCount = ReadKeyReported(keyPath);
   if (keyCount == 0) return EXIT_FAILED;
-  // The dialog program derives from a key file of any shape: --no-verify does too.
-  const KeyVerdict shape = options.noVerify ? KEY_OK : CheckKeyShape(g_keyBytes, keyCount);
-  if (shape != KEY_OK) {
-    ReportKeyVerdict(shape, keyCount, keyPath, NO_VERIFY_ADVICE);
+  const bool sealed = IsSealedKey(g_keyBytes, keyCount);
+  const char* advice = sealed ? "nothing derived" : NO_VERIFY_ADVICE;
+  const KeyOpenStatus shape = options.noVerify && !sealed ? KEY_OPEN_OK : CheckKeyFileShape(g_keyBytes, keyCount);
+  if (shape != KEY_OPEN_OK) {
+    ReportKeyOpen(shape, keyCount, keyPath, advice);
     return EXIT_FAILED;
   }
   if (options.hasPassPhrase && strlen(options.passPhrase) < MIN_PASS_PHRASE) {
@@ -87,14 +87,11 @@ int RunGenerate(const CliOptions& options) {
     return EXIT_FAILED;
   }
 
-  if (!ReadKeyPassword()) return EXIT_FAILED;
-  if (!options.noVerify) {
-    const KeyVerdict verdict = CheckKeyPassword(g_keyBytes, keyCount, g_keyPassword);
-    if (verdict != KEY_OK) {
-      ReportKeyVerdict(verdict, keyCount, keyPath, NO_VERIFY_ADVICE);
-      return EXIT_FAILED;
-    }
-  }
+  if (!OpenKeyReported(keyCount, keyPath, !options.noVerify, advice)) return EXIT_FAILED;
+  // A sealed key names its derivation; --derivation still wins for one run.
+  ApplyKeyDerivation(g_openedKey, &settings);
+  if (options.derivation == 1) settings.optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
+  if (options.derivation == 2) settings.optionFlags |= OPT_DERIVATION_2;
   if (options.hasPassPhrase) {
     CopyText(g_passPhrase, sizeof g_passPhrase, options.passPhrase);
   } else {
@@ -106,7 +103,7 @@ int RunGenerate(const CliOptions& options) {
   }
 
   memset(g_password, 0, sizeof g_password);
-  if (!DerivePassword(settings, g_keyBytes, keyCount, g_keyPassword, g_passPhrase, length, g_password)) {
+  if (!DeriveWithKey(settings, g_openedKey, g_passPhrase, length, g_password)) {
     Report(MSG_DERIVE_FAILED);
     return EXIT_FAILED;
   }

@@ -76,6 +76,10 @@ int Run(int argc, char** argv) {
       return RunImportKey(g_options);
     case CLI_CHANGE_KEY_PASSWORD:
       return RunChangeKeyPassword(g_options);
+    case CLI_SEAL_KEY:
+      return RunSealKey(g_options);
+    case CLI_UNSEAL_KEY:
+      return RunUnsealKey(g_options);
   }
   return EXIT_USAGE;
 }

@@ -6,7 +6,7 @@
 # leak-*, timeout-*) are kept in <build>/findings/<target>/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=(settings derive cli_args cli_input key_backup)
+targets=(settings derive cli_args cli_input key_backup key_open)
 what=${1:-}
 seconds=${2:-}
 if [ -z "$what" ] || ! [[ "$seconds" =~ ^[0-9]+$ ]]; then

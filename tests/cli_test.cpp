@@ -21,6 +21,7 @@
 #include "key_check.h"
 #include "keyfile.h"
 #include "platform.h"
+#include "sealed_key.h"
 #include "settings.h"
 #include "test_files.h"
 
@@ -497,7 +498,7 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
   for (const Case& c : cases) {
     const std::string path = dir + "new.key";
     PlatformRemoveFile(path.c_str());
-    CliRun run = RunCli({"new-key", path}, Terminal(c.first + "\n" + c.second + "\n"));
+    CliRun run = RunCli({"new-key", "--unsealed", path}, Terminal(c.first + "\n" + c.second + "\n"));
     EXPECT_EQ(run.out, "") << c.name;
     if (c.message) {
       EXPECT_EQ(run.status, 1) << c.name;
@@ -527,10 +528,10 @@ TEST_F(Cli, NewKeyReplacesAKeyOnlyWhenForced) {
   EXPECT_TRUE(Contains(run.err, "--force")) << run.err;
   EXPECT_EQ(ReadBytes(keyA), before);
 
-  run = RunCli({"new-key", "--force", keyA}, "password1\npassword1\n");
+  run = RunCli({"new-key", "--force", "--kdf-memory", "8", "--kdf-passes", "1", keyA}, "password1\npassword1\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(ReadBytes(keyA), before);
-  EXPECT_EQ(ReadBytes(keyA).size(), (size_t)KEY_FILE_SIZE);
+  EXPECT_EQ(ReadBytes(keyA).size(), (size_t)SEALED_KEY_SIZE);
 
   run = RunCli({"new-key", dir + "no/such/dir/x.key"}, "password1\npassword1\n");
   EXPECT_EQ(run.status, 1);
@@ -928,3 +929,107 @@ TEST_F(Cli, ClipLeavesThePasswordOnTheClipboardForAWhile) {
   EXPECT_EQ(ClipboardText(), "copied meanwhile");
 }
 #endif
+
+// One key through every change of form: each keeps every password (unless
+// --derivation says otherwise), and a key password that does not open a
+// sealed key gives none, --no-verify or not.
+TEST_F(Cli, SealedKeysKeepEveryPasswordThroughEachCommand) {
+  const std::string ini = MakeSettings("sealed.ini", keyB, [](SettingsRecord*) {}), old = dir + "old.key";
+  const std::string original = ReadBytes(keyB), small[] = {"--kdf-memory", "8", "--kdf-passes", "1"};
+  SetMode(keyB, 0640);
+  auto password = [&](const Text& kp, const char* derivation) {
+    return RunCli({"generate", "--settings", ini, "--derivation", derivation, "example.com"}, Terminal(Line(kp))).out;
+  };
+  const std::string derived1 = password(KP_ASCII, "1"), derived2 = password(KP_ASCII, "2");
+  ASSERT_NE(derived1, "");
+  enum Form { ORIGINAL = KEY_FILE_SIZE, SEALED = SEALED_KEY_SIZE };
+  struct Step {
+    std::vector<std::string> args;  // after the command: --settings ini
+    std::string input;
+    int status;
+    const char* says;  // in standard output, or in standard error on failure
+    Form form;         // the key file's afterwards
+    Text keyPassword;  // that opens it afterwards
+    int derivation;    // the one its passwords are made by: 1, 2
+  } steps[] = {
+      {{"seal-key", small[0], small[1], small[2], small[3], "--keep-old", old},
+       Line(KP_ASCII),
+       0,
+       "every password stays the same",
+       SEALED,
+       KP_ASCII,
+       1},
+      {{"generate", "example.com"},
+       Line(KP_KANA),
+       1,
+       "the key password is wrong, or the key file is damaged",
+       SEALED,
+       KP_ASCII,
+       1},
+      {{"generate", "--no-verify", "example.com"}, Line(KP_KANA), 1, "nothing derived", SEALED, KP_ASCII, 1},
+      {{"show-settings"}, "", 0, "sealed (Argon2id, 8 MiB, passes: 1)", SEALED, KP_ASCII, 1},
+      {{"change-key-password"},
+       Line(KP_ASCII) + Line(KP_ASCII) + Line(KP_ASCII),
+       1,
+       "must differ",
+       SEALED,
+       KP_ASCII,
+       1},
+      {{"change-key-password"},
+       Line(KP_ASCII) + Line(KP_KANJI) + Line(KP_KANJI),
+       0,
+       "every password stays the same",
+       SEALED,
+       KP_KANJI,
+       1},
+      {{"seal-key", "--derivation", "2"}, Line(KP_KANJI), 0, "every password changes", SEALED, KP_KANJI, 2},
+      {{"show-settings"}, "", 0, "2, named by the key file", SEALED, KP_KANJI, 2},
+      {{"unseal-key"}, Line(KP_KANA), 1, "the key password is wrong", SEALED, KP_KANJI, 2},
+      {{"unseal-key"}, Line(KP_KANJI), 0, "it is weaker", ORIGINAL, KP_KANJI, 1},
+      {{"unseal-key"}, Line(KP_KANJI), 1, "not sealed", ORIGINAL, KP_KANJI, 1},
+      {{"show-settings"}, "", 0, "original (weaker", ORIGINAL, KP_KANJI, 1},
+  };
+  for (const Step& step : steps) {
+    std::vector<std::string> args = step.args;
+    args.insert(args.begin() + 1, {"--settings", ini});
+    SCOPED_TRACE(args[0] + " " + args.back());
+    const std::string before = ReadBytes(keyB);
+    CliRun run = RunCli(args, Terminal(step.input));
+    EXPECT_EQ(run.status, step.status) << run.err;
+    EXPECT_TRUE(Contains(step.status ? run.err : run.out, step.says)) << run.out << run.err;
+    if (step.status) {
+      EXPECT_EQ(ReadBytes(keyB), before);
+    }
+    const std::string after = ReadBytes(keyB);
+    EXPECT_EQ(after.size(), (size_t)step.form);
+    EXPECT_EQ(ModeOf(keyB), ModeOf(old)) << "the key file's mode is kept";
+    EXPECT_EQ(RunCli({"generate", "--settings", ini, "example.com"}, Terminal(Line(step.keyPassword))).out,
+              step.derivation == 1 ? derived1 : derived2);
+    if (step.form == SEALED) {
+      EXPECT_EQ((int)after[10], step.derivation);
+    }
+  }
+  EXPECT_EQ(ReadBytes(old), original);
+#ifndef _WIN32
+  EXPECT_EQ(ModeOf(old), 0640u);
+#endif
+
+  // A paper backup of a sealed key gives its bytes back; a new key is sealed
+  // at the defaults, for its owner alone, and --unsealed is the original form.
+  const std::string sealed = dir + "s.key", copy = dir + "copy.key", plain = dir + "plain.key";
+  ASSERT_EQ(RunCli({"new-key", sealed}, Terminal(Line(KP_ASCII) + Line(KP_ASCII))).status, 0);
+  ASSERT_EQ(RunCli({"new-key", "--unsealed", plain}, Terminal(Line(KP_ASCII) + Line(KP_ASCII))).status, 0);
+  const std::string bytes = ReadBytes(sealed);
+  SealParameters params = {};
+  ASSERT_EQ(bytes.size(), (size_t)SEALED_KEY_SIZE);
+  ASSERT_EQ(ReadSealParameters((const unsigned char*)bytes.data(), &params), SEAL_OK);
+  EXPECT_EQ(params.passes * 1000000 + params.memoryKiB * 10 + (uint32_t)params.derivation, 3655362u);
+  EXPECT_EQ(ReadBytes(plain).size(), (size_t)KEY_FILE_SIZE);
+  CliRun backup = RunCli({"export-key", "--key", sealed}, "");
+  ASSERT_EQ(backup.status, 0) << backup.err;
+  ASSERT_EQ(RunCli({"import-key", copy}, backup.out).status, 0);
+  EXPECT_EQ(ReadBytes(copy), bytes);
+#ifndef _WIN32
+  for (const std::string& made : {sealed, plain, copy}) EXPECT_EQ(ModeOf(made), 0600u) << made;
+#endif
+}
