@@ -206,7 +206,7 @@ SiteStatus ReadSiteLine(Span line, SiteRule* rule, size_t* phraseLength) {
   const SiteStatus status = CheckPassPhrase(phrase);
   if (status != SITE_OK) return status;
   bool seen[FIELD_COUNT] = {};
-  Span field, name, value;
+  Span field = {}, name = {}, value = {};
   while (fields.Next(&field)) {
     if (!SplitField(field, &name, &value)) return SITE_BAD_FIELD;
     const Field f = FieldOf(name);
@@ -350,10 +350,9 @@ void PutLine(LineWriter* w, Span phrase, const SiteRule& rule, const Span* old) 
   if (old) {
     FieldReader fields;
     PassPhraseOf(*old, &fields);
-    Span field, name, value;
+    Span field = {}, name = {}, value = {};
     while (fields.Next(&field)) {
-      SplitField(field, &name, &value);
-      const Field f = FieldOf(name);
+      const Field f = SplitField(field, &name, &value) ? FieldOf(name) : FIELD_UNKNOWN;
       if (f == FIELD_UNKNOWN) {
         w->Put("\t");
         w->Put(field);
