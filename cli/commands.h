@@ -13,3 +13,4 @@ int RunImportKey(const CliOptions& options);
 int RunChangeKeyPassword(const CliOptions& options);
 int RunSealKey(const CliOptions& options);
 int RunUnsealKey(const CliOptions& options);
+int RunSite(const CliOptions& options);  // site set, list, show, remove, next
