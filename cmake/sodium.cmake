@@ -1,5 +1,5 @@
-# HMAC-SHA-256 for derivation 2 comes from libsodium, as the target
-# sorrel_sodium. Linux builds link Debian's libsodium. The Windows and
+# HMAC-SHA-256 for derivation 2, and Argon2id and XChaCha20-Poly1305 for
+# sealed key files, come from libsodium, as the target sorrel_sodium. Linux builds link Debian's libsodium. The Windows and
 # WebAssembly builds compile the few files they need from the sources of
 # Debian's libsodium package, which scripts/install-deps.sh unpacks: no DLL
 # beside the program, and nothing imported but the system's own.
@@ -20,12 +20,40 @@ set(src ${SORREL_SODIUM_SOURCE}/src/libsodium)
 if(NOT EXISTS ${src}/crypto_auth/hmacsha256/auth_hmacsha256.c)
   message(FATAL_ERROR "libsodium's sources are not in ${SORREL_SODIUM_SOURCE}: scripts/install-deps.sh unpacks them")
 endif()
+# The portable code of each primitive, and on Windows Argon2id's SSSE3 fill:
+# engine/sodium_start.c is these files' sodium_init().
 add_library(sorrel_sodium STATIC
   ${src}/crypto_auth/hmacsha256/auth_hmacsha256.c
   ${src}/crypto_hash/sha256/cp/hash_sha256_cp.c
   ${src}/crypto_verify/sodium/verify.c
+  ${src}/sodium/codecs.c
   ${src}/sodium/utils.c
+  ${src}/crypto_pwhash/crypto_pwhash.c
+  ${src}/crypto_pwhash/argon2/argon2.c
+  ${src}/crypto_pwhash/argon2/argon2-core.c
+  ${src}/crypto_pwhash/argon2/argon2-encoding.c
+  ${src}/crypto_pwhash/argon2/argon2-fill-block-ref.c
+  ${src}/crypto_pwhash/argon2/blake2b-long.c
+  ${src}/crypto_pwhash/argon2/pwhash_argon2i.c
+  ${src}/crypto_pwhash/argon2/pwhash_argon2id.c
+  ${src}/crypto_generichash/blake2b/ref/blake2b-compress-ref.c
+  ${src}/crypto_generichash/blake2b/ref/blake2b-ref.c
+  ${src}/crypto_generichash/blake2b/ref/generichash_blake2b.c
+  ${src}/crypto_aead/xchacha20poly1305/sodium/aead_xchacha20poly1305.c
+  ${src}/crypto_core/hchacha20/core_hchacha20.c
+  ${src}/crypto_stream/chacha20/stream_chacha20.c
+  ${src}/crypto_stream/chacha20/ref/chacha20_ref.c
+  ${src}/crypto_onetimeauth/poly1305/onetimeauth_poly1305.c
+  ${src}/crypto_onetimeauth/poly1305/donna/poly1305_donna.c
+  ${PROJECT_SOURCE_DIR}/engine/sodium_start.c
   ${PROJECT_SOURCE_DIR}/engine/sodium_unused.c)
+if(WIN32)
+  # Argon2id's SSSE3 fill, chosen at start-up when the processor has it.
+  target_sources(sorrel_sodium PRIVATE ${src}/sodium/runtime.c ${src}/crypto_pwhash/argon2/argon2-fill-block-ssse3.c)
+  set_source_files_properties(${src}/crypto_pwhash/argon2/argon2-core.c
+    ${src}/crypto_pwhash/argon2/argon2-fill-block-ssse3.c PROPERTIES COMPILE_DEFINITIONS "HAVE_EMMINTRIN_H;HAVE_TMMINTRIN_H")
+  set_source_files_properties(${src}/sodium/runtime.c PROPERTIES COMPILE_DEFINITIONS HAVE_CPUID)
+endif()
 target_include_directories(sorrel_sodium SYSTEM PUBLIC ${src}/include)
 target_include_directories(sorrel_sodium PRIVATE ${src}/include/sodium)
 target_compile_definitions(sorrel_sodium PUBLIC SODIUM_STATIC PRIVATE CONFIGURED=1)

@@ -5,6 +5,7 @@
 
 #include "platform.h"
 #include "safe_write.h"
+#include "sealed_key.h"
 #include "text.h"
 
 const char KEY_ALPHABET[KEY_POOL_LENGTH + 1] =
@@ -86,7 +87,12 @@ bool WriteKeyFile(const char* path, const unsigned char* buffer, int count) {
 int ReadKeyFile(const char* path, unsigned char* buffer) {
   FILE* file = PlatformOpenFile(path, "rb");
   if (!file) return 0;
-  size_t n = fread(buffer, 1, KEY_READ_LIMIT, file);
+  // One byte more than a sealed key, to tell a longer file from one.
+  unsigned char bytes[SEALED_KEY_SIZE + 1];
+  size_t n = fread(bytes, 1, sizeof bytes, file);
   fclose(file);
+  if (!IsSealedKey(bytes, (int)n) && n > KEY_READ_LIMIT) n = KEY_READ_LIMIT;
+  memcpy(buffer, bytes, n);
+  WipeMemory(bytes, sizeof bytes);
   return (int)n;
 }

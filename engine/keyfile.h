@@ -24,5 +24,8 @@ int CreateKey(unsigned char* buffer, const char* keyPassword);
 // Replaces the file at path with count bytes; on false it is unchanged.
 bool WriteKeyFile(const char* path, const unsigned char* buffer, int count);
 
-// Reads at most 105 bytes into buffer; the count read, 0 when it cannot be opened.
+// Reads a key file into buffer (at least 178 bytes, KEY_BUFFER_SIZE in
+// practice): a sealed key whole (178, sealed_key.h), any other file's first
+// 105 bytes at most, as the original form has always been read. The count
+// read; 0 when the file cannot be opened or is empty.
 int ReadKeyFile(const char* path, unsigned char* buffer);

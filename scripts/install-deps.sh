@@ -25,8 +25,8 @@ pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev libsodium-dev dpkg-
 package=(dpkg-dev lintian man-db unzip zip emscripten strip-nondeterminism diffoscope-minimal devscripts)
 case "$what" in
   # clang for the fuzz targets; xclip for the clipboard check on a virtual display.
-  # Chromium and its driver for the web page's tests.
-  test) pkgs+=(clang libclang-rt-14-dev xclip chromium chromium-driver python3-selenium "${package[@]}") ;;
+  # Chromium and its driver for the web page's tests; python3-nacl checks the sealed key file.
+  test) pkgs+=(clang libclang-rt-14-dev xclip chromium chromium-driver python3-selenium python3-nacl "${package[@]}") ;;
   package) pkgs+=("${package[@]}") ;;
   run) pkgs+=(fonts-wine) ;;  # the window frames and system texts on a real display
   screenshots) pkgs+=(imagemagick fonts-wine) ;;  # import for the X screenshots
