@@ -92,7 +92,7 @@ void DescribeRule(const SiteRule& rule, char* out, size_t capacity) {
 }  // namespace
 
 SiteStatus LoadSites(char* path) {
-  char settingsPath[PATH_CAPACITY];
+  char settingsPath[PATH_CAPACITY] = "";
   if (!GetSettingsPath(settingsPath) || !SiteFilePathFor(settingsPath, path)) {
     // No path to read from: refused, so that nothing is written anywhere.
     CopyText(path, PATH_CAPACITY, settingsPath);

@@ -207,9 +207,8 @@ class SiteRules : public MainWindow {
   void SetUp() override {
     MainWindow::SetUp();
     char path[PATH_CAPACITY];
-    ASSERT_TRUE(SiteFilePathFor(SettingsFilePath().c_str(), path));
+    ASSERT_TRUE(SiteFilePathFor(SettingsFilePath().c_str(), path) && (DeleteFileA(path) || true));
     sites_ = path;
-    DeleteFileA(path);
   }
   void TearDown() override {
     DeleteFileA(sites_.c_str());
@@ -241,7 +240,6 @@ TEST_F(SiteRules, GenerateAppliesTheRuleAndTheNoteNamesIt) {
                          u8"example.com\tlength=8\tclasses=digits,lower,upper\tcounter=2\n"
                          u8"bank.example\tderivation=2\tmemo=kept\n"
                          u8"日本語サイト\tclasses=digits\tlength=6\tcounter=3\n"));
-  const uint32_t all = DEFAULT_OPTION_FLAGS;
   struct Case {
     const char* typed;
     const char* note;
@@ -251,7 +249,7 @@ TEST_F(SiteRules, GenerateAppliesTheRuleAndTheNoteNamesIt) {
   } cases[] = {
       {"example.com", "このサイト：8文字・英数字・2回目", 8, OPT_CLIPBOARD | OPT_DIGITS | OPT_LOWER | OPT_UPPER,
        "example.com#2"},
-      {"bank.example", "このサイト：新方式", 0, all | OPT_DERIVATION_2, "bank.example"},
+      {"bank.example", "このサイト：新方式", 0, DEFAULT_OPTION_FLAGS | OPT_DERIVATION_2, "bank.example"},
       {"日本語サイト", "このサイト：6文字・数字・3回目", 6, OPT_CLIPBOARD | OPT_DIGITS, "日本語サイト#3"},
       // The typo guard warns and derives from what was typed.
       {"Example.com", "「example.com」のことですか？", 0, 0, "Example.com"},
@@ -271,7 +269,7 @@ TEST_F(SiteRules, GenerateAppliesTheRuleAndTheNoteNamesIt) {
   for (size_t i = 0; i < n; ++i) {
     const Case& c = cases[i];
     EXPECT_EQ(notes[i], c.note) << c.typed;
-    EXPECT_EQ(boxes[i].text, Expected(With(s, c.length, c.flags), key_, kActiveKeyPassword, c.derivedFrom)) << c.typed;
+    EXPECT_EQ(boxes[i].text, Expected(With(s, c.length, c.flags), key_, kActiveKeyPassword, c.derivedFrom));
   }
 }
 
@@ -302,11 +300,8 @@ TEST_F(SiteRules, RefusedFileStopsGenerateWithItsLine) {
     char line[64], noteLine[128];
     snprintf(line, sizeof line, TEXT_SITE_FILE_LINE, c.line);
     snprintf(noteLine, sizeof noteLine, TEXT_SITE_NOTE_FILE_LINE, c.line);
-    ExpectErrorBox(refused,
-                   (std::string(TEXT_SITE_FILE_REFUSED) + "\n" + sites_ + "\n" + line + c.reason + "\n" +
-                    TEXT_SITE_FILE_MEND_TO_GENERATE)
-                       .c_str(),
-                   main_);
+    std::string says = std::string(TEXT_SITE_FILE_REFUSED) + "\n" + sites_ + "\n" + line + c.reason + "\n";
+    ExpectErrorBox(refused, (says + TEXT_SITE_FILE_MEND_TO_GENERATE).c_str(), main_);
     EXPECT_EQ(note, noteLine) << c.file;
     EXPECT_EQ(mended.text, Expected(With(s, 5, 0), key_, kActiveKeyPassword, "example.com"));
   }
