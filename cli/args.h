@@ -17,6 +17,11 @@ enum CliCommand {
   CLI_IMPORT_KEY,
   CLI_CHANGE_KEY_PASSWORD,
   CLI_VERSION,
+  CLI_SITE_SET,
+  CLI_SITE_LIST,
+  CLI_SITE_SHOW,
+  CLI_SITE_REMOVE,
+  CLI_SITE_NEXT,
 };
 
 enum {
@@ -33,16 +38,18 @@ struct CliOptions {
   char newKeyPath[PATH_CAPACITY];    // new-key FILE, import-key FILE
   char keepOldPath[PATH_CAPACITY];   // change-key-password --keep-old FILE; empty: none
   bool hasPassPhrase;
-  char passPhrase[TEXT_CAPACITY];
+  char passPhrase[TEXT_CAPACITY];  // generate's pass phrase; site commands: the SITE
   bool hasLength;
   int32_t length;  // 1 to 1023 when hasLength
   bool hasClasses;
   uint32_t classFlags;  // OPT_DIGITS..OPT_SYMBOLS, at least one, when hasClasses
   bool force;
-  bool noVerify;                       // generate: derive even when the key password does not unmask the key
-  bool clip;                           // generate: to the clipboard instead of standard output
-  int32_t clipSeconds;                 // 1 to 3600 when clip: until the clipboard is cleared
-  int32_t derivation;                  // generate, init: 1 or 2; 0 when not given
+  bool noVerify;        // generate: derive even when the key password does not unmask the key
+  bool clip;            // generate: to the clipboard instead of standard output
+  int32_t clipSeconds;  // 1 to 3600 when clip: until the clipboard is cleared
+  int32_t derivation;   // generate, init, site set: 1 or 2; 0 when not given
+  bool hasCounter;
+  int32_t counter;                     // generate, site set: 1 to 9999 when hasCounter
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
 
@@ -59,6 +66,7 @@ enum Option {
   OPTION_CLIP_SECONDS = 128,
   OPTION_KEEP_OLD = 256,
   OPTION_DERIVATION = 512,
+  OPTION_COUNTER = 1024,
 };
 
 enum OptionValue {
@@ -76,12 +84,12 @@ struct OptionRule {
 };
 
 struct CommandRule {
-  const char* name;
+  const char* name;  // one word, or two for a command's subcommand ("site set")
   CliCommand command;
   unsigned allowed;  // Option bits
   int minPositional;
   int maxPositional;
-  bool positionalIsFile;  // else a pass phrase
+  bool positionalIsFile;  // else a pass phrase (SITE)
 };
 
 struct ClassName {
@@ -90,8 +98,8 @@ struct ClassName {
 };
 
 enum {
-  OPTION_RULE_COUNT = 10,
-  COMMAND_RULE_COUNT = 8,
+  OPTION_RULE_COUNT = 11,
+  COMMAND_RULE_COUNT = 13,
   CLASS_NAME_COUNT = 4,
 };
 extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];
@@ -100,6 +108,11 @@ extern const ClassName CLASS_NAMES[CLASS_NAME_COUNT];
 
 // The rule of a command or an option by its name; nullptr when none has it.
 const CommandRule* FindCommandRule(const char* name);
+// The command that words (argv after the program's name) begin with: one
+// word, or two for a subcommand; *used is how many. nullptr when none.
+const CommandRule* MatchCommand(int count, const char* const* words, int* used);
+// Whether a word is the first of two-word commands ("site").
+bool IsCommandGroup(const char* word);
 const OptionRule* FindOptionRule(const char* name);
 
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason

@@ -11,11 +11,15 @@
 #include "messages.h"
 #include "report.h"
 #include "secrets.h"
+#include "sites.h"
 #include "text.h"
 
 namespace {
 
 enum { MIN_PASS_PHRASE = 4 };
+
+const char SITES_REFUSED[] =
+    "no password is derived until it is mended in a text editor: a rule left out would give another password";
 
 const char NO_VERIFY_ADVICE[] =
     "nothing derived; --no-verify derives anyway (for a key password put in force in the settings dialog "
@@ -62,11 +66,13 @@ int RunGenerate(const CliOptions& options) {
     return EXIT_FAILED;
   }
   const char* keyPath = options.keyPath[0] ? options.keyPath : settings.keyFilePath;
-  const uint32_t classes = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
-  if (options.hasClasses) settings.optionFlags = (settings.optionFlags & ~classes) | options.classFlags;
-  if (options.derivation == 1) settings.optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
-  if (options.derivation == 2) settings.optionFlags |= OPT_DERIVATION_2;
-  const int32_t length = options.hasLength ? options.length : settings.passwordLength;
+  // The settings, the pass phrase's site rule, then the options; for a pass
+  // phrase still to be typed, the settings and the options until it is.
+  char sitesPath[PATH_CAPACITY];
+  if (!SitesPathFor(settingsPath, sitesPath) || !LoadSitesReported(sitesPath, SITES_REFUSED)) return EXIT_FAILED;
+  SettingsRecord record;
+  int32_t length;
+  if (!ApplySiteFor(options, settings, options.passPhrase, &record, &length, g_passPhrase)) return EXIT_FAILED;
 
   // Everything that needs no secret is checked before one is asked for.
   const int keyCount = ReadKeyReported(keyPath);
@@ -95,18 +101,18 @@ int RunGenerate(const CliOptions& options) {
       return EXIT_FAILED;
     }
   }
-  if (options.hasPassPhrase) {
-    CopyText(g_passPhrase, sizeof g_passPhrase, options.passPhrase);
-  } else {
+  if (!options.hasPassPhrase) {
     if (!ReadSecret(PROMPT_PASS_PHRASE, "pass phrase", g_passPhrase)) return EXIT_FAILED;
     if (strlen(g_passPhrase) < MIN_PASS_PHRASE) {
       Report(MSG_PASS_PHRASE_TOO_SHORT);
       return EXIT_FAILED;
     }
+    // A rule's length is 1 to 1023: the check of the length above still holds.
+    if (!ApplySiteFor(options, settings, g_passPhrase, &record, &length, g_passPhrase)) return EXIT_FAILED;
   }
 
   memset(g_password, 0, sizeof g_password);
-  if (!DerivePassword(settings, g_keyBytes, keyCount, g_keyPassword, g_passPhrase, length, g_password)) {
+  if (!DerivePassword(record, g_keyBytes, keyCount, g_keyPassword, g_passPhrase, length, g_password)) {
     Report(MSG_DERIVE_FAILED);
     return EXIT_FAILED;
   }

@@ -8,33 +8,9 @@
 
 namespace {
 
-// A field the terminal cannot show (a settings file written by other means may
-// hold any bytes) is shown with its bytes as \xNN rather than not at all.
-void Printable(const char* text, char* out, size_t capacity) {
-  char probe[1024];
-  if (ConsoleToTerminal(text, probe, sizeof probe) == CONSOLE_OK) {
-    bool control = false;
-    for (const char* p = text; *p; ++p) control = control || (unsigned char)*p < 0x20 || *p == 0x7F;
-    if (!control) {
-      CopyText(out, capacity, text);
-      return;
-    }
-  }
-  out[0] = 0;
-  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-    char piece[8];
-    if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
-      snprintf(piece, sizeof piece, "%c", *p);
-    } else {
-      snprintf(piece, sizeof piece, "\\x%02X", *p);
-    }
-    if (!AppendText(out, capacity, piece)) return;
-  }
-}
-
 bool Line(const char* label, const char* value, const char* note = "") {
   char printable[1024];
-  Printable(value, printable, sizeof printable);
+  PrintableText(value, printable, sizeof printable);
   char line[1200];
   snprintf(line, sizeof line, "%-15s%s%s\n", label, printable, note);
   return ConsoleWriteOut(line) == CONSOLE_OK;

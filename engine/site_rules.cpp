@@ -100,7 +100,9 @@ SiteStatus CheckPassPhrase(Span s) {
     const size_t k = DecodeUtf8((const unsigned char*)s.p + i, s.n - i, &cp);
     if (k == 0) return SITE_NOT_UTF8;
     i += k;
-    if (cp > 0xFFFF) return SITE_NOT_CP932;
+    // U+FEFF is in no code page 932 either; refused, it can never become the
+    // file's byte order mark when the lines above it are removed.
+    if (cp > 0xFFFF || cp == 0xFEFF) return SITE_NOT_CP932;
     cp932 += cp < 0x80 || (cp >= 0xFF61 && cp <= 0xFF9F) ? 1 : 2;
   }
   if (cp932 < SITE_PASS_PHRASE_MIN) return SITE_PASS_PHRASE_TOO_SHORT;
@@ -204,7 +206,7 @@ SiteStatus ReadSiteLine(Span line, SiteRule* rule, size_t* phraseLength) {
   const SiteStatus status = CheckPassPhrase(phrase);
   if (status != SITE_OK) return status;
   bool seen[FIELD_COUNT] = {};
-  Span field, name, value;
+  Span field = {}, name = {}, value = {};
   while (fields.Next(&field)) {
     if (!SplitField(field, &name, &value)) return SITE_BAD_FIELD;
     const Field f = FieldOf(name);
@@ -348,10 +350,9 @@ void PutLine(LineWriter* w, Span phrase, const SiteRule& rule, const Span* old) 
   if (old) {
     FieldReader fields;
     PassPhraseOf(*old, &fields);
-    Span field, name, value;
+    Span field = {}, name = {}, value = {};
     while (fields.Next(&field)) {
-      SplitField(field, &name, &value);
-      const Field f = FieldOf(name);
+      const Field f = SplitField(field, &name, &value) ? FieldOf(name) : FIELD_UNKNOWN;
       if (f == FIELD_UNKNOWN) {
         w->Put("\t");
         w->Put(field);
@@ -528,7 +529,8 @@ SiteStatus SetSite(SiteFile* file, const char* passPhrase, const SiteRule& rule)
 
   // The new line goes together in the room after the file, then moves into place.
   const size_t size = file->size;
-  const bool needsLineEnd = index < 0 && size > 0 && file->bytes[size - 1] != '\n';
+  const size_t bom = HasBom(file->bytes, size) ? 3 : 0;
+  const bool needsLineEnd = index < 0 && size > bom && file->bytes[size - 1] != '\n';
   LineWriter w = {file->bytes + size, sizeof file->bytes - size, 0, true};
   if (needsLineEnd) w.Put(LineEnd(file));
   if (index < 0) {

@@ -624,6 +624,82 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
   EXPECT_EQ(run.status, 1);
 }
 
+TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
+  const std::string sites = dir + "sites.txt", kp = std::string(KP_JAPANESE.utf8) + "\n";
+  const uint32_t DL = OPT_DIGITS | OPT_LOWER;
+  struct Step {
+    std::vector<std::string> args;  // after the command's words, --settings added
+    int status;
+    std::string out, err;  // parts of what is printed, UTF-8
+  } steps[] = {
+      {{"site", "set", "example.com", "--length", "12", "--classes", "lower,digits"},
+       0,
+       "example.com: 12 characters, classes digits,lower\n",
+       ""},
+      {{"site", "set", PP_SITE.utf8, "--counter", "2"}, 0, std::string(PP_SITE.utf8) + ": counter 2\n", ""},
+      {{"site", "set", "Example.com"}, 0, "", "did you mean 'example.com'?"},
+      {{"site", "list"},
+       0,
+       "example.com: 12 characters, classes digits,lower\n" + std::string(PP_SITE.utf8) +
+           ": counter 2\nExample.com: the settings' length, classes and derivation\n",
+       ""},
+      {{"site", "remove", "Example.com"}, 0, "", ""},
+      {{"site", "next", "example.com"}, 0, "example.com: counter 2 now, was 1", ""},
+      {{"site", "next", "example.com"}, 0, " --counter 2 example.com\n", ""},
+      {{"site", "show", "example.com"},
+       0,
+       "classes:       digits,lower\nderivation:    1 (the settings')\ncounter:       3",
+       ""},
+      {{"site", "show", "EXAMPLE.COM"}, 1, "", "no site rule for this pass phrase: EXAMPLE.COM"},
+      {{"site", "remove", PP_SITE.utf8}, 0, "", ""},
+      {{"site", "remove", PP_SITE.utf8}, 1, "", "no site rule"},
+  };
+  for (const Step& s : steps) {
+    std::vector<std::string> args = s.args;
+    args.insert(args.begin() + 2, {"--settings", settings});
+    CliRun run = RunCli(args, "");
+    EXPECT_EQ(run.status, s.status) << args[2] << ": " << run.err;
+    EXPECT_TRUE(Contains(run.out, Terminal(s.out))) << args[1] << " printed:\n" << run.out;
+    EXPECT_TRUE(Contains(run.err, Terminal(s.err))) << args[1] << " said:\n" << run.err;
+  }
+  EXPECT_EQ(ReadBytes(sites), "example.com\tlength=12\tclasses=digits,lower\tcounter=3\n");
+
+  // generate takes the rule, the options over it, and warns of a typo.
+  struct Case {
+    std::vector<std::string> args;
+    const char* passPhrase;  // what the engine derives from, by hand
+    int32_t length;
+    uint32_t classes;
+    const char* warning;
+  } cases[] = {
+      {{"example.com"}, "example.com#3", 12, DL, ""},
+      {{"--counter", "1", "example.com"}, "example.com", 12, DL, ""},
+      {{"--length", "20", "--counter=2", "example.com"}, "example.com#2", 20, DL, ""},
+      {{"--classes", "upper", "example.com"}, "example.com#3", 12, OPT_UPPER, ""},
+      {{"example.com#3", "--length", "12", "--classes", "digits,lower"}, "example.com#3", 12, DL, ""},
+      {{"Example.com "}, "Example.com ", 0, 0, "did you mean 'example.com'?"},
+      {{}, "example.com#3", 12, DL, ""},  // typed at the prompt
+  };
+  for (const Case& c : cases) {
+    CliRun run = Generate(c.args, kp + (c.args.empty() ? "example.com\n" : ""));
+    EXPECT_EQ(run.out, Expected(settings, "", KP_JAPANESE.cp932, c.passPhrase, c.length, c.classes) + "\n")
+        << c.passPhrase << ": " << run.err;
+    EXPECT_TRUE(Contains(run.err, c.warning)) << run.err;
+  }
+
+  // A broken line stops both generate and the site commands, and the file stays.
+  const std::string broken = "# mine\nexample.com\tlength=12\nexample.com\tcounter=2\n";
+  ASSERT_TRUE(WriteBytes(sites, broken));
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"generate", "--settings", settings, "example.com"}, {"site", "set", "--settings", settings, "abcd"}}) {
+    CliRun run = RunCli(args, kp);
+    EXPECT_EQ(run.status, 1) << args[0];
+    EXPECT_EQ(run.out, "") << args[0];
+    EXPECT_TRUE(Contains(run.err, "sites.txt: line 3: the pass phrase of an earlier line")) << run.err;
+  }
+  EXPECT_EQ(ReadBytes(sites), broken);
+}
+
 TEST_F(Cli, VerifySaysWhetherTheKeyPasswordUnmasksTheKey) {
   const std::string good = ReadBytes(keyA), kp = std::string(KP_JAPANESE.utf8) + "\n";
   std::string flipped = good, noZero = good;

@@ -60,6 +60,7 @@ TEST(SiteFile, ReadsTheFormatAndRefusesEachBreakWithItsLine) {
       {"\tlength=8\n", SITE_PASS_PHRASE_TOO_SHORT, 1, 0, {}},
       {std::string(SITE_PASS_PHRASE_MAX + 1, 'a'), SITE_PASS_PHRASE_TOO_LONG, 1, 0, {}},
       {"abcd\n\xF0\x9F\x98\x80\xF0\x9F\x98\x80\n", SITE_NOT_CP932, 2, 0, {}},
+      {"abcd\n" + bom + "efgh\n", SITE_NOT_CP932, 2, 0, {}},  // a byte order mark past the start
       {"abcd\xFF\n", SITE_NOT_UTF8, 1, 0, {}},
       {"ab\xC0\xAF"
        "cd\n",
@@ -135,6 +136,12 @@ TEST(SiteFile, EditsChangeOneLineAndKeepTheRest) {
        {},
        SITE_OK,
        "\xEF\xBB\xBF# c\n"},
+      {"\xEF\xBB\xBF",
+       "abcd",
+       {},
+       SITE_OK,
+       "\xEF\xBB\xBF"
+       "abcd\n"},
       {"abcd\n", "#abc", {}, SITE_BAD_PASS_PHRASE, ""},
       {"abcd\n", "ab\tcd", {}, SITE_BAD_PASS_PHRASE, ""},
       {"abcd\n", "abc", {}, SITE_PASS_PHRASE_TOO_SHORT, ""},
