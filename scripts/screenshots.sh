@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders each dialog of res/sorrel.rc under Xvfb and Wine (code page 932) into
-# docs/main.png, docs/settings.png, docs/key-password.png, docs/key-create.png.
+# docs/main.png, docs/settings.png, docs/key-password.png, docs/key-create.png,
+# docs/site-rules.png.
 # The dialogs come from scripts/show_dialog.cpp, filled with sample values.
 # Usage: scripts/screenshots.sh   (SORREL_BUILD_DIR: where to build, default build/)
 set -euo pipefail
@@ -36,7 +37,7 @@ cat >"$work/shoot.sh" <<'SHOOT'
 set -euo pipefail
 work=$1 docs=$2
 cd "$work"
-for shot in 101:main 102:settings 103:key-password 112:key-create; do
+for shot in 101:main 102:settings 103:key-password 112:key-create 120:site-rules; do
   id=${shot%%:*} name=${shot#*:}
   rm -f geometry.txt
   "$SORREL_WINE" explorer /desktop=sorrel,640x400 show_dialog.exe "$id" 6 >geometry.txt &

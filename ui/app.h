@@ -23,3 +23,7 @@ INT_PTR CALLBACK SettingsDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 // Runs once, from the main window's first timer tick. False only when a
 // completed first-start setup could not save setting.ini.
 bool StartupCheck(HWND mainWindow);
+
+// The site dialog for a typed pass phrase (code page 932), owned by owner;
+// true when sites.txt was changed.
+bool RunSiteDialog(HWND owner, const char* passPhrase);
