@@ -286,7 +286,7 @@ void PutField(LineWriter* w, Field f, const SiteRule& rule) {
   char value[64] = "";
   switch (f) {
     case FIELD_LENGTH:
-      snprintf(value, sizeof value, "%ld", (long)rule.length);
+      AppendNumber(value, sizeof value, rule.length);
       break;
     case FIELD_CLASSES:
       for (const auto& c : CLASS_WORDS) {
@@ -296,10 +296,10 @@ void PutField(LineWriter* w, Field f, const SiteRule& rule) {
       }
       break;
     case FIELD_DERIVATION:
-      snprintf(value, sizeof value, "%ld", (long)rule.derivation);
+      AppendNumber(value, sizeof value, rule.derivation);
       break;
     case FIELD_COUNTER:
-      snprintf(value, sizeof value, "%ld", (long)rule.counter);
+      AppendNumber(value, sizeof value, rule.counter);
       break;
     case FIELD_UNKNOWN:
       return;
@@ -569,7 +569,11 @@ SiteStatus RemoveSite(SiteFile* file, int index) {
 bool ApplySiteRule(const SettingsRecord& settings, const SiteRule& rule, const char* passPhrase, SettingsRecord* record,
                    int32_t* length, char* derived) {
   char suffix[16] = "";
-  if (rule.counter > 1) snprintf(suffix, sizeof suffix, "#%ld", (long)rule.counter);
+  if (rule.counter > 1) {
+    suffix[0] = '#';
+    suffix[1] = 0;
+    AppendNumber(suffix, sizeof suffix, rule.counter);
+  }
   const size_t n = strlen(passPhrase);
   if (n + strlen(suffix) > TEXT_CAPACITY - 1) return false;
   *record = settings;

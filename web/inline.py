@@ -3,7 +3,9 @@
 the WebAssembly module (base64) inlined, and a Content-Security-Policy that
 allows exactly that style and that script, by their hashes, and nothing else.
 
-Usage: inline.py page.html page.css page.js module.wasm VERSION OUT.html
+Usage: inline.py page.html page.css page.js [more.js...] module.wasm VERSION OUT.html
+
+The scripts are joined, in their order, into the one script element.
 """
 import base64
 import hashlib
@@ -15,10 +17,10 @@ def digest(text):
 
 
 def main():
-    html_path, css_path, js_path, wasm_path, version, out_path = sys.argv[1:]
+    html_path, css_path, *js_paths, wasm_path, version, out_path = sys.argv[1:]
     html = open(html_path, encoding="utf-8").read()
     css = open(css_path, encoding="utf-8").read()
-    js = open(js_path, encoding="utf-8").read()
+    js = "\n".join(open(path, encoding="utf-8").read() for path in js_paths)
     wasm = base64.b64encode(open(wasm_path, "rb").read()).decode()
 
     # No network, no frames, no forms, no plug-ins: only this style, this

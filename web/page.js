@@ -2,7 +2,8 @@
 // Sorrel's web page. Everything that decides a password happens in the engine's
 // WebAssembly module; this script reads files, encodes what is typed as code
 // page 932 (as sorrel-cli does, through iconv) and shows what comes back.
-// Nothing is sent anywhere; only the length and the option bits are stored.
+// Nothing is sent anywhere; only the length, the option bits and (if the user
+// lets it) sites.txt are stored.
 
 // The module's buffers and statuses (web/sorrel_web.cpp).
 const BUF = { KEY: 0, KEY_PASSWORD: 1, PASS_PHRASE: 2, CONFIRM: 3, RESULT: 4, SETTINGS: 5, NEW_KEY_PASSWORD: 6 };
@@ -245,9 +246,11 @@ function generate() {
   clearMessages();
   forgetResult();
   if (!putField(BUF.KEY_PASSWORD, 'key-password') || !putField(BUF.PASS_PHRASE, 'pass-phrase')) return;
-  const status = wasm.webGenerate($('derive-anyway').checked ? 0 : 1);
+  // The pass phrase's site rule applies (sites.js); a refused sites.txt stops here.
+  const ready = sitesReadyFor();
+  const status = ready ? wasm.webGenerate($('derive-anyway').checked ? 0 : 1) : S.OK;
   wasm.webWipe(BUF.PASS_PHRASE);
-  if (!report(status)) return;
+  if (!ready || !report(status)) return;
   const at = wasm.webBuffer(BUF.RESULT);
   const m = memory();
   $('result').value = sjis.decode(m.subarray(at, m.indexOf(0, at)));
@@ -356,6 +359,7 @@ function lock() {
   const fields = ['key-file', 'key-password', 'pass-phrase', 'new-key-password', 'new-key-confirm',
     'change-key-password-new', 'change-key-password-confirm'];
   for (const id of fields) $(id).value = '';
+  showSiteNote();
   clearMessages();
   say('ロックしました。キーファイルとキーパスワードを入力し直してください。');
 }
@@ -426,6 +430,7 @@ async function start() {
   cp932 = buildCp932();
   $('use-derivation-2-label').textContent = text(S.LABEL_DERIVATION_2);
   restoreSettings();
+  startSites();
   wire();
   say('キーファイルを選び、キーパスワードを入力してください。');
   document.documentElement.dataset.ready = 'true';
