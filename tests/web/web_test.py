@@ -11,6 +11,9 @@ Usage: web_test.py PAGE.html SORREL_CLI
 - a key password changed in the page: the downloaded key opens with the new
   one only and derives what the old one did; a refusal changes nothing;
 - the messages for bad input, beside their fields;
+- site rules: a sites.txt made in the page gives in sorrel-cli the page's
+  passwords; an imported file exports unchanged; a broken one is refused
+  with its line and stops generating;
 - no request leaves the page, and no secret stays in storage, cookies, the URL
   or the console.
 """
@@ -21,6 +24,7 @@ import json
 import os
 import random
 import re
+import shutil
 import struct
 import subprocess
 import sys
@@ -214,6 +218,96 @@ def settings_file(path, key_path, length=16, flags=31, classes=None):
         record[268 + 64 * i:268 + 64 * (i + 1)] = chars.encode().ljust(64, b"\0")
     open(path, "wb").write(record)
     return bytes(record)
+
+
+# A rule made in the section's form, as a user does: the pass phrase typed,
+# the fields set, 次のパスワードへ pressed next times, 保存.
+SAVE_SITE = """
+const [name, length, classes, derivation2, next] = arguments;
+const pass = document.getElementById('pass-phrase');
+pass.value = name;
+pass.dispatchEvent(new Event('input'));
+document.getElementById('site-length').value = String(length);
+for (const [id, bit] of SITE_CLASSES) document.getElementById(id).checked = (classes & bit) !== 0;
+document.getElementById('site-derivation-2').checked = derivation2;
+for (let i = 0; i < next; i++) document.getElementById('site-next').click();
+const hint = document.getElementById('site-counter-hint').textContent;
+document.getElementById('site-save').click();
+return [hint, document.getElementById('site-note').textContent];
+"""
+TYPE_AND_GENERATE = """
+const pass = document.getElementById('pass-phrase');
+pass.value = arguments[0];
+pass.dispatchEvent(new Event('input'));
+document.getElementById('generate').click();
+return [document.getElementById('result').value, document.getElementById('site-note').textContent,
+        document.getElementById('message').textContent];
+"""
+IMPORT_SITES = """
+const [bytes, done] = arguments;
+importSites(new File([Uint8Array.from(bytes)], 'sites.txt')).then(
+  () => done([document.getElementById('message').textContent, wasm.webSiteCount()]), (e) => done(String(e)));
+"""
+
+
+def site_rules(d, key_path, key_password, ini):
+    """Rules made in the page, exported, and used by sorrel-cli beside a settings file."""
+    open_page(d)
+    d.find_element(By.ID, "settings-file").send_keys(ini)
+    d.find_element(By.ID, "key-file").send_keys(key_path)
+    d.find_element(By.ID, "key-password").send_keys(key_password + Keys.TAB)
+    rules = [  # pass phrase, length, classes, derivation 2, presses of 次のパスワードへ
+        ("example.com", 16, 30, False, 2),
+        ("bank.example", 10, 2 | 4 | 8, True, 0),
+        ("予約ｻｲﾄ¥", 4, 2, False, 1),
+        ("カード暗証", 40, 16 | 4, True, 0),
+    ]
+    hints = [d.execute_script(SAVE_SITE, *rule) for rule in rules]
+    # Only what differs from the settings is set: example.com keeps following them.
+    check(hints[0] == [TEXT["TEXT_SITE_NEXT_HINT"].replace("%ld", "3", 1).replace("%ld", "2"), "このサイト：3回目"] and
+          hints[1][1] == "このサイト：10文字・英数字・新方式", "after 次のパスワードへ twice, and saved: %r" % hints)
+    dir_ = os.path.join(WORK, "sites")
+    os.makedirs(dir_)
+    d.execute_script("document.getElementById('sites-export').click()")
+    exported = downloads("sites*.txt", d.execute_script("return wasm.webSiteSize()"))
+    shutil.copy(ini, os.path.join(dir_, "setting.ini"))
+    shutil.copy(exported[0], os.path.join(dir_, "sites.txt"))
+    os.remove(exported[0])
+    differ = []
+    for name in [r[0] for r in rules] + ["no-rule.example"]:
+        got, note, message = d.execute_script(TYPE_AND_GENERATE, name)
+        want = cli(["generate", "--settings", os.path.join(dir_, "setting.ini"), "--key", key_path, "--", name],
+                   key_password + "\n")
+        if not got or got != want.stdout.decode().rstrip("\n"):
+            differ.append((name, got, note, message, want.stdout, want.stderr))
+    check(not differ, "site rules: page and sorrel-cli differ: %s" % differ)
+    listed = cli(["site", "list", "--settings", os.path.join(dir_, "setting.ini")], "").stdout.decode()
+    check(listed.count("\n") == len(rules) and "予約ｻｲﾄ\\" in listed, "sorrel-cli site list: %r" % listed)
+    # The typo guard, and the file as it was read (comments, CR LF, an unknown field) exported unchanged.
+    _, note, _ = d.execute_script(TYPE_AND_GENERATE, "Example.com")
+    check(note == TEXT["TEXT_SITE_DID_YOU_MEAN"].replace("%s", "example.com"), "typo note: %r" % note)
+    mine = "\ufeff# 私のサイト\r\nexample.com\tcounter=7\tnote=x\r\n\r\nshop.example\tclasses=upper,digits\r\n".encode()
+    said, count = d.execute_async_script(IMPORT_SITES, list(mine))
+    d.execute_script("document.getElementById('sites-export').click()")
+    again = downloads("sites*.txt", len(mine))
+    check(count == 2 and again and open(again[0], "rb").read() == mine, "import, export: %r %s" % (said, again))
+    # Kept in the browser, or not.
+    open_page(d)
+    kept = d.execute_script("return wasm.webSiteCount()")
+    d.execute_script("const e = document.getElementById('sites-keep'); e.checked = false; e.dispatchEvent(new Event('change'))")
+    open_page(d)
+    check(kept == 2 and d.execute_script("return wasm.webSiteCount()") == 0, "sites kept, then not: %s" % kept)
+    # A broken file: its line named; nothing generated until it is removed.
+    said, _ = d.execute_async_script(IMPORT_SITES, list(b"# ok\nexample.com\tlength=0\n"))
+    d.find_element(By.ID, "key-file").send_keys(key_path)
+    d.find_element(By.ID, "key-password").send_keys(key_password + Keys.TAB)
+    got, note, message = d.execute_script(TYPE_AND_GENERATE, "other.example")
+    refused = "2行目：" + TEXT["TEXT_SITE_BAD_LENGTH"]
+    check(refused in said and refused in message and TEXT["TEXT_SITE_FILE_MEND_TO_GENERATE"] in message and not got and
+          note == TEXT["TEXT_SITE_NOTE_FILE_LINE"].replace("%ld", "2"), "broken file: %r %r %r" % (said, note, message))
+    d.execute_script("window.confirm = () => true; document.getElementById('sites-clear').click()")
+    got, _, _ = d.execute_script(TYPE_AND_GENERATE, "other.example")
+    check(len(got) == 16, "after removing the broken file: %r" % got)
 
 
 def main():
@@ -472,6 +566,8 @@ def main():
     d.find_element(By.ID, "pass-phrase").send_keys("example.com" + Keys.ENTER)
     check(field_error(d, "key-file") == TEXT["TEXT_KEY_FILE_NOT_READ"], "after the lock: " + field_error(d, "key-file"))
 
+    site_rules(d, keys[2][0], keys[2][1], default_ini)  # a key the page reads today
+
     # Nothing went out: every request the page made was for the page itself.
     urls = []
     for entry in d.get_log("performance"):
@@ -493,7 +589,8 @@ def main():
         url: location.href, history: history.length, dbs: dbs.length }));""")
     console = json.dumps(d.get_log("browser"), ensure_ascii=False)
     stored = json.dumps(kept, ensure_ascii=False)
-    check(kept["local"] and all(k.startswith("sorrel.settings=") for k in kept["local"]), "localStorage: %s" % kept["local"])
+    check(kept["local"] and all(k.startswith(("sorrel.settings=", "sorrel.sites")) for k in kept["local"]),
+          "localStorage: %s" % kept["local"])
     check(kept["session"] == 0 and kept["cookie"] == "" and kept["dbs"] == 0 and kept["url"] == started,
           "storage, cookie or URL: %s" % kept)
     leaked = [s for s in secrets if len(s) >= 8 and (s in stored or s in console)]
