@@ -499,9 +499,12 @@ function rememberKey(on) {
 function useStoredKey() {
   const saved = storedKey();
   if (!saved) return false;
-  const bytes = fromBase64(saved.key);
-  memory().set(bytes.subarray(0, KEY_INPUT_LIMIT), wasm.webBuffer(BUF.KEY));
-  if (useKey(bytes.length, saved.name) !== S.OK) return false;
+  const bytes = fromBase64(saved.key).subarray(0, KEY_INPUT_LIMIT);
+  memory().set(bytes, wasm.webBuffer(BUF.KEY));
+  if (useKey(bytes.length, saved.name) !== S.OK) {
+    useKey(0, '');
+    return false;
+  }
   $('remember').checked = true;
   return true;
 }
@@ -535,12 +538,12 @@ function showInForce() {
   const fromKey = wasm.webKeyDerivation();
   if (!fromKey && flags & DERIVATION_2) parts.push('生成方式2');
   const from = {
-    ini: `読み込んだ setting.ini「${settingsFrom.name}」の設定`,
-    stored: 'このブラウザーに前回から残っている設定' + (settingsFrom.name ? `。元は setting.ini「${settingsFrom.name}」` : ''),
-    changed: '詳細設定で変更。このブラウザーに残ります',
+    ini: `「${settingsFrom.name}」から読み込んだ設定`,
+    stored: '前回からこのブラウザーに残っている設定' + (settingsFrom.name ? `、元は「${settingsFrom.name}」` : ''),
+    changed: '詳細設定で変更、このブラウザーに残ります',
   }[settingsFrom.how];
   const lines = [];
-  if (parts.length) lines.push(`${parts.join('、')}（${from || '既定'}）`);
+  if (parts.length) lines.push(`既定と違う設定: ${parts.join('、')}（${from || '既定'}）`);
   if (fromKey) lines.push(`生成方式${fromKey}（キーファイルの指定）`);
   $('in-force').hidden = !lines.length;
   $('in-force-text').textContent = lines.join('\n');
@@ -854,4 +857,4 @@ async function start() {
   performance.mark('sorrel-ready');
 }
 
-start().catch((e) => say('このブラウザでは動作しません（WebAssembly を使えません）: ' + e.message, 'key-file'));
+start().catch((e) => say('このブラウザでは動作しません。新しいブラウザで開いてください: ' + e.message, 'key-file'));

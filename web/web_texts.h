@@ -9,7 +9,7 @@
   "打ち間違い、Caps Lock、全角のままの入力モードがよくある原因です。確かめて、もう一度入力してください。"
 // Only where it makes sense, and last: deriving from a key password the key was not made with.
 #define TEXT_WEB_DERIVE_ANYWAY_WHEN \
-  "設定ダイアログでこのキーとは別のキーパスワードにしている場合に限り、「一致しなくても生成する」で生成できます。"
+  "Windows版の詳細設定でこのキーとは別のキーパスワードにした場合だけ、「一致しなくても生成する」で生成できます。"
 #define TEXT_WEB_KEY_PASSWORD_MISMATCH \
   "キーパスワードがキーファイルと一致しません。" TEXT_WEB_KEY_PASSWORD_HINT "\n" TEXT_WEB_DERIVE_ANYWAY_WHEN
 #define TEXT_WEB_KEY_WRONG_PASSWORD "キーパスワードが違うか、キーファイルが壊れています。" TEXT_WEB_KEY_PASSWORD_HINT

@@ -629,7 +629,7 @@ def main():
     pick(d, good_key)
     seen.append(in_force())
     expected = [["77文字", "数字・記号のみ", "setting.ini 独自の使用文字", "詳細設定で変更"],
-                ["77文字", "数字・記号のみ", "このブラウザーに前回から残っている設定"],
+                ["77文字", "数字・記号のみ", "前回からこのブラウザーに残っている設定"],
                 ["77文字", "生成方式1（キーファイルの指定）"], ["生成方式1（キーファイルの指定）"], []]
     for got, want in zip(seen, expected):
         check(all(w in got for w in want) and (want or not got) and (len(want) > 1 or "77" not in got),
