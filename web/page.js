@@ -153,7 +153,10 @@ function workerMain() {
     w = new WebAssembly.Instance(data.module, moduleImports(() => w)).exports;
     if (w._initialize) w._initialize();
     const m = () => new Uint8Array(w.memory.buffer);
-    for (const [which, bytes] of data.inputs) m().set(bytes, w.webBuffer(which));
+    for (const [which, bytes] of data.inputs) {
+      m().set(bytes, w.webBuffer(which));
+      bytes.fill(0);
+    }
     let status = 0;
     for (const [name, ...args] of data.calls) if ((status = w[name](...args)) !== 0) break;
     const outputs = status ? [] : data.outputs.map(([which, n]) => m().slice(w.webBuffer(which), w.webBuffer(which) + n));
@@ -178,7 +181,7 @@ function inWorker(calls, inputs, outputs, doing) {
     // Another key taken into use, or the lock, while it waited: not run.
     if (gen !== keyGen) return null;
     setBusy(doing);
-    return workerJob(calls, inputs, outputs);
+    return workerJob(calls, inputs, outputs, gen);
   }).then((done) => {
     setBusy('');
     return done;
@@ -187,10 +190,11 @@ function inWorker(calls, inputs, outputs, doing) {
   return run;
 }
 
-function workerJob(calls, inputs, outputs) {
+function workerJob(calls, inputs, outputs, gen) {
   return new Promise((resolve) => {
     let worker;
-    const here = () => setTimeout(() => resolve(runHere(calls, inputs, outputs)), 50);
+    // After a moment, so that the page shows what it is doing first.
+    const here = () => setTimeout(() => resolve(gen === keyGen ? runHere(calls, inputs, outputs) : null), 50);
     try {
       worker = new Worker(workerUrl);
     } catch (e) {
@@ -335,8 +339,8 @@ function showKey() {
     : '旧形式のキーファイルです。暗号化されていないため、コピーされると、キーパスワードがなくても、すべてのパスワードを割り出されてしまいます。';
   $('seal-row').hidden = !count || sealed;
   $('remember-row').hidden = !sealed;
-  $('remember').checked = sealed && storedKey() !== null && storedKey().key === toBase64(bytesOf(BUF.KEY, count));
   const stored = storedKey();
+  $('remember').checked = sealed && stored !== null && stored.key === toBase64(bytesOf(BUF.KEY, count));
   $('remembered').hidden = !stored;
   $('remembered-name').textContent = stored ? stored.name : '';
   showSettings();
@@ -400,8 +404,9 @@ async function checkKeyPassword() {
 
 // The pool sealed in the worker under the key password's bytes, with the
 // parameters given (0: a new key's); the sealed key is then the key in use,
-// open, under name. Its status, or null when the lock ended it.
-async function seal(pool, password, passes, memoryKiB, derivation, name, doing) {
+// open, under name. Its status, or null when the lock ended it; a failure is
+// shown beside field.
+async function seal(pool, password, passes, memoryKiB, derivation, name, doing, field = 'key-file') {
   const mib = (memoryKiB || 65536) / 1024;
   const gen = keyGen;
   const done = await inWorker([['webSeal', passes, memoryKiB, derivation]],
@@ -419,7 +424,7 @@ async function seal(pool, password, passes, memoryKiB, derivation, name, doing) 
   }
   pool.fill(0);
   password.fill(0);
-  if (status !== null && status !== S.OK) report(status, status === S.KEY_NO_MEMORY ? 'key-file' : undefined, mib);
+  if (status !== null && status !== S.OK) report(status, field, mib);
   return status;
 }
 
@@ -455,8 +460,15 @@ async function changeKeyDerivation() {
   const now = wasm.webKeyDerivation();
   clearMessages();
   const warning = `このキーの生成方式を${now}から${want}に変えます。このキーから作るパスワードはすべて変わり、登録済みのパスワードは生成方式${now}でしか作れなくなります。変えますか？`;
-  if (!putField(BUF.KEY_PASSWORD, 'key-password') || !confirm(warning)) return showSettings();
-  let status = await ensureOpen();
+  // The key password first, which the key is sealed anew under, then the warning.
+  if (!putField(BUF.KEY_PASSWORD, 'key-password')) return showSettings();
+  let status = wasm.webOpenKey(0);
+  if (status !== S.OK && status !== S.KEY_NOT_OPEN) {
+    report(status);
+    return showSettings();
+  }
+  if (!confirm(warning)) return showSettings();
+  status = await ensureOpen();
   if (status === S.OK) status = wasm.webExportPool();
   if (status === null || !report(status)) return showSettings();
   const pool = bytesOf(BUF.POOL, POOL_SIZE);
@@ -501,7 +513,7 @@ function useStoredKey() {
   if (!saved) return false;
   const bytes = fromBase64(saved.key).subarray(0, KEY_INPUT_LIMIT);
   memory().set(bytes, wasm.webBuffer(BUF.KEY));
-  if (useKey(bytes.length, saved.name) !== S.OK) {
+  if (useKey(bytes.length, saved.name) !== S.OK || !wasm.webKeySealed()) {
     useKey(0, '');
     return false;
   }
@@ -532,7 +544,8 @@ function showInForce() {
   const parts = [];
   if (length !== DEFAULT_LENGTH) parts.push(`${length}文字`);
   if ((flags & ALL_CLASSES) !== ALL_CLASSES) {
-    parts.push(CLASSES.filter(([, bit]) => flags & bit).map(([, , name]) => name).join('・') + 'のみ');
+    const names = CLASSES.filter(([, bit]) => flags & bit).map(([, , name]) => name);
+    parts.push(names.length ? names.join('・') + 'のみ' : '使用文字なし');
   }
   if (!wasm.webDefaultClassChars()) parts.push('setting.ini 独自の使用文字');
   const fromKey = wasm.webKeyDerivation();
@@ -697,7 +710,7 @@ async function newKey() {
   const pool = bytesOf(BUF.POOL, POOL_SIZE);
   wasm.webWipe(BUF.POOL);
   $('remember').checked = false;
-  if (await seal(pool, textOf(BUF.KEY_PASSWORD), 0, 0, 0, 'sorrel.key', 'キーを暗号化しています') !== S.OK) return;
+  if (await seal(pool, textOf(BUF.KEY_PASSWORD), 0, 0, 0, 'sorrel.key', 'キーを暗号化しています', 'new-key') !== S.OK) return;
   offerKey('sorrel.key');
   $('key-password').value = $('new-key-password').value;
   $('new-key-password').value = $('new-key-confirm').value = '';
@@ -732,7 +745,7 @@ async function changeKeyPassword() {
     const pool = bytesOf(BUF.POOL, POOL_SIZE);
     wasm.webWipe(BUF.POOL);
     const reseal = seal(pool, textOf(BUF.KEY_PASSWORD), wasm.webKeyPasses(), wasm.webKeyMemoryKiB(),
-      wasm.webKeyDerivation(), name, 'キーを新しいキーパスワードで暗号化しています');
+      wasm.webKeyDerivation(), name, 'キーを新しいキーパスワードで暗号化しています', 'change-key-password');
     if (await reseal !== S.OK) return;
   }
   offerKey(name);
