@@ -76,6 +76,7 @@ let jobs = Promise.resolve();  // the last job asked for
 let opening = null;  // the opening under way: { gen, password, promise }
 let settingsFrom = { how: 'default', name: '' };  // where the settings record came from
 let saidCount = 0;  // messages shown so far
+let keyUsable = false;  // whether the key in use has the shape of a key file this version reads
 
 
 // Code point -> code page 932 code (one byte, or two as lead << 8 | trail).
@@ -314,6 +315,7 @@ function useKey(count, name) {
   $('derive-anyway').checked = false;
   $('derive-anyway-row').hidden = true;
   const status = wasm.webSetKey(count);
+  keyUsable = status === S.OK;
   showKey();
   return status;
 }
@@ -332,12 +334,12 @@ async function loadKey(file) {
 
 // The key's form, its derivation, and what may be done with it.
 function showKey() {
-  const sealed = wasm.webKeySealed() === 1;
+  const sealed = keyUsable && wasm.webKeySealed() === 1;
   const count = wasm.webKeyCount();
-  $('key-form').textContent = !count ? '' : sealed
+  $('key-form').textContent = !keyUsable ? '' : sealed
     ? `暗号化されたキーファイルです（Argon2id、${wasm.webKeyMemoryKiB() / 1024} MiB、${wasm.webKeyPasses()}回）。`
     : '旧形式のキーファイルです。暗号化されていないため、コピーされると、キーパスワードがなくても、すべてのパスワードを割り出されてしまいます。';
-  $('seal-row').hidden = !count || sealed;
+  $('seal-row').hidden = !keyUsable || sealed;
   $('remember-row').hidden = !sealed;
   const stored = storedKey();
   $('remember').checked = sealed && stored !== null && stored.key === toBase64(bytesOf(BUF.KEY, count));

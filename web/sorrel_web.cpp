@@ -203,6 +203,7 @@ WEB_EXPORT const char* webText(int status) { return status >= 0 && status < WEB_
 // 105 bytes.
 WEB_EXPORT int webSetKey(int count) {
   Close();
+  memset(&g_seal, 0, sizeof g_seal);
   if (count < 0 || count > KEY_INPUT_LIMIT) count = 0;
   if (!IsSealedKey(g_key, count) && count > KEY_READ_LIMIT) count = KEY_READ_LIMIT;
   memset(g_key + count, 0, sizeof g_key - (size_t)count);
@@ -215,7 +216,8 @@ WEB_EXPORT int webSetKey(int count) {
 
 WEB_EXPORT int webKeyCount() { return g_keyCount; }
 
-// The key in use: whether it is sealed, and a sealed key's header (0 for the original form).
+// The key in use: whether it is sealed, and a sealed key's header (0 for the
+// original form, and for a sealed key this version cannot read).
 WEB_EXPORT int webKeySealed() { return IsSealed(); }
 WEB_EXPORT int webKeyDerivation() { return IsSealed() ? g_seal.derivation : 0; }
 WEB_EXPORT unsigned webKeyPasses() { return IsSealed() ? g_seal.passes : 0; }
