@@ -223,6 +223,7 @@ bool HasBom(const char* bytes, size_t size) { return size >= 3 && memcmp(bytes, 
 SiteStatus Refuse(SiteFile* file, SiteStatus why, int32_t line) {
   file->status = why;
   file->problemLine = line;
+  if (why != SITE_OK) file->count = 0;
   return why;
 }
 

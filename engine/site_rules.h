@@ -94,8 +94,10 @@ struct SiteFile {
 // False when it does not fit.
 bool SiteFilePathFor(const char* settingsPath, char* out);
 
-// Reads count bytes (a whole sites.txt) into file. The status is also left in
-// file->status, with file->problemLine.
+// Reads count bytes (a whole sites.txt) into file. bytes may be file->bytes
+// itself (a page that imports a file writes it there). The status is also
+// left in file->status, with file->problemLine. A refused file has no sites:
+// the lookups below find nothing in it, and no edit or save is taken.
 SiteStatus ReadSiteFile(SiteFile* file, const char* bytes, size_t count);
 
 // Reads the file at path; a missing file is an empty one (SITE_OK).

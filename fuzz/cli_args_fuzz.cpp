@@ -37,6 +37,7 @@ void CheckParse(int argc, const char* const* argv) {
              (options.kdfMemoryMiB >= CLI_KDF_MEMORY_MIN && options.kdfMemoryMiB <= CLI_KDF_MEMORY_MAX));
   FUZZ_CHECK(options.kdfPasses >= 0 && options.kdfPasses <= 16);
   if (options.unsealed) FUZZ_CHECK(options.kdfMemoryMiB == 0 && options.kdfPasses == 0);
+  if (options.hasCounter) FUZZ_CHECK(options.counter >= 1 && options.counter <= 9999);
   if (options.clip) FUZZ_CHECK(options.clipSeconds >= 1 && options.clipSeconds <= CLI_MAX_CLIP_SECONDS);
   if (options.hasClasses) {
     FUZZ_CHECK(options.classFlags != 0);
@@ -50,7 +51,14 @@ void CheckParse(int argc, const char* const* argv) {
     case CLI_INIT:
       FUZZ_CHECK(options.keyPath[0] != 0);
       break;
+    case CLI_SITE_SET:
+    case CLI_SITE_SHOW:
+    case CLI_SITE_REMOVE:
+    case CLI_SITE_NEXT:
+      FUZZ_CHECK(options.hasPassPhrase);
+      break;
     case CLI_GENERATE:
+    case CLI_SITE_LIST:
     case CLI_SHOW_SETTINGS:
     case CLI_VERIFY:
     case CLI_EXPORT_KEY:

@@ -4,8 +4,8 @@
 // says. Definitions only: page.js calls startSites, and its generate calls
 // sitesReadyFor.
 
-S.SITES_REFUSED = 22;
-S.SITE_TOO_LONG = 23;
+S.SITES_REFUSED = 28;
+S.SITE_TOO_LONG = 29;
 FIELD_OF[S.SITES_REFUSED] = 'sites-file';
 FIELD_OF[S.SITE_TOO_LONG] = 'pass-phrase';
 // webSiteWords
@@ -116,9 +116,10 @@ function showSiteNote() {
   showSiteForm(note);
 }
 
+// What a rule leaves out takes: the settings, after a sealed key's own derivation.
 function inheritedRule() {
   const flags = wasm.webFlags();
-  return [wasm.webLength(), flags & 30, flags & 32 ? 2 : 1, 1];
+  return [wasm.webLength(), flags & 30, wasm.webKeyDerivation() || (flags & 32 ? 2 : 1), 1];
 }
 
 function showSiteForm(note) {

@@ -4,9 +4,26 @@
 
 #include "shared_texts.h"
 
+// How a wrong key password usually comes about, said first.
+#define TEXT_WEB_KEY_PASSWORD_HINT \
+  "打ち間違い、Caps Lock、全角のままの入力モードがよくある原因です。確かめて、もう一度入力してください。"
+// Only where it makes sense, and last: deriving from a key password the key was not made with.
+#define TEXT_WEB_DERIVE_ANYWAY_WHEN \
+  "Windows版の詳細設定でこのキーとは別のキーパスワードにした場合だけ、「一致しなくても生成する」で生成できます。"
 #define TEXT_WEB_KEY_PASSWORD_MISMATCH \
-  "キーパスワードがキーファイルと一致しません。このまま生成するには「一致しなくても生成する」を選んでください"
-#define TEXT_WEB_KEY_WRONG_SHAPE "キーファイルの形式が正しくありません（103バイトのキーファイルではありません）"
+  "キーパスワードがキーファイルと一致しません。" TEXT_WEB_KEY_PASSWORD_HINT "\n" TEXT_WEB_DERIVE_ANYWAY_WHEN
+#define TEXT_WEB_KEY_WRONG_PASSWORD "キーパスワードが違うか、キーファイルが壊れています。" TEXT_WEB_KEY_PASSWORD_HINT
+#define TEXT_WEB_KEY_WRONG_SHAPE \
+  "キーファイル「%s」の形式が正しくありません（キーファイルは103バイトか、暗号化された178バイトのファイルです）"
+#define TEXT_WEB_KEY_FILE_EMPTY "キーファイル「%s」は空です。キーファイル（.key）を選び直してください"
+#define TEXT_WEB_NO_KEY_FILE \
+  "キーファイルがありません。「キーファイル（.key）」でキーファイルを選ぶか、このページにドロップしてください"
+#define TEXT_WEB_KEY_UNSUPPORTED \
+  "キーファイル「%s」は、このバージョンでは読めない形式です（新しいバージョンで作られたか、壊れています）"
+#define TEXT_WEB_KEY_NO_MEMORY                                                                          \
+  "メモリーが足りないため、キーファイルを開けません（%u MiB必要です）。" \
+  "ほかのタブやアプリを閉じて、もう一度試してください"
+#define TEXT_WEB_SEAL_FAILED "キーファイルの暗号化に失敗しました"
 #define TEXT_WEB_KEY_PASSWORD_TOO_LONG "キーパスワードが長すぎます。63バイト（全角文字は2バイト）以内にしてください。"
 #define TEXT_WEB_SETTINGS_NOT_READ "設定ファイルを読み込めません（524バイトの setting.ini ではありません）"
 #define TEXT_WEB_UNMAPPABLE "「%c」（%u）はシフトJIS（コードページ932）にない文字のため使えません"
