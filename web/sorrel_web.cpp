@@ -18,6 +18,7 @@
 #include "keyfile.h"
 #include "sealed_key.h"
 #include "settings.h"
+#include "site_rule_words.h"
 #include "site_rules.h"
 #include "text.h"
 #include "web_texts.h"
@@ -462,105 +463,18 @@ namespace {
 SiteFile g_sites;
 char g_siteText[SITE_PASS_PHRASE_CAPACITY + 512];
 
-const struct {
-  SiteStatus status;
-  const char* text;
-} SITE_TEXTS[] = {
-    {SITE_FILE_NOT_READ, TEXT_SITE_FILE_NOT_READ},
-    {SITE_FILE_TOO_LARGE, TEXT_SITE_FILE_TOO_LARGE},
-    {SITE_TOO_MANY_SITES, TEXT_SITE_TOO_MANY_SITES},
-    {SITE_NOT_UTF8, TEXT_SITE_NOT_UTF8},
-    {SITE_STRAY_CR, TEXT_SITE_STRAY_CR},
-    {SITE_PASS_PHRASE_TOO_SHORT, TEXT_SITE_PHRASE_TOO_SHORT},
-    {SITE_PASS_PHRASE_TOO_LONG, TEXT_SITE_PHRASE_TOO_LONG},
-    {SITE_NOT_CP932, TEXT_SITE_NOT_CP932},
-    {SITE_DUPLICATE, TEXT_SITE_DUPLICATE},
-    {SITE_BAD_FIELD, TEXT_SITE_BAD_FIELD},
-    {SITE_FIELD_TWICE, TEXT_SITE_FIELD_TWICE},
-    {SITE_BAD_LENGTH, TEXT_SITE_BAD_LENGTH},
-    {SITE_BAD_CLASSES, TEXT_SITE_BAD_CLASSES},
-    {SITE_BAD_DERIVATION, TEXT_SITE_BAD_DERIVATION},
-    {SITE_BAD_COUNTER, TEXT_SITE_BAD_COUNTER},
-    {SITE_BAD_PASS_PHRASE, TEXT_SITE_BAD_PASS_PHRASE},
-};
-
-const char* SiteText(SiteStatus status) {
-  for (const auto& entry : SITE_TEXTS) {
-    if (entry.status == status) return entry.text;
-  }
-  return TEXT_SITE_FILE_NOT_READ;
-}
-
 // The typed pass phrase in g_siteText, terminated, then wiped by the caller.
 const char* Typed() {
   g_siteText[sizeof g_siteText - 1] = 0;
   return g_siteText;
 }
 
-// Appends format to g_siteText with its one %ld as number, or its one %s as
-// text; no printf, which would double the module.
 void Put(const char* format, long number, const char* text = "") {
-  const char* at = strchr(format, '%');
-  char head[128];
-  CopyText(head, at && (size_t)(at - format) < sizeof head ? (size_t)(at - format) + 1 : sizeof head, format);
-  AppendText(g_siteText, sizeof g_siteText, head);
-  if (!at) return;
-  if (at[1] == 's') {
-    AppendText(g_siteText, sizeof g_siteText, text);
-    at += 2;
-  } else {
-    AppendNumber(g_siteText, sizeof g_siteText, number);
-    at += 3;
-  }
-  AppendText(g_siteText, sizeof g_siteText, at);
+  AppendWords(g_siteText, sizeof g_siteText, format, number, text);
 }
 
-// The classes as the dialog program's note names them: 英数字, 英字, else
-// each class; joined by ＋.
-void PutClasses(uint32_t flags) {
-  const char* words[4];
-  int n = 0;
-  const uint32_t letters = OPT_LOWER | OPT_UPPER;
-  if ((flags & (letters | OPT_DIGITS)) == (letters | OPT_DIGITS)) {
-    words[n++] = TEXT_SITE_CLASS_ALNUM;
-  } else {
-    if (flags & OPT_DIGITS) words[n++] = TEXT_SITE_CLASS_DIGITS;
-    if ((flags & letters) == letters) {
-      words[n++] = TEXT_SITE_CLASS_LETTERS;
-    } else {
-      if (flags & OPT_LOWER) words[n++] = TEXT_SITE_CLASS_LOWER;
-      if (flags & OPT_UPPER) words[n++] = TEXT_SITE_CLASS_UPPER;
-    }
-  }
-  if (flags & OPT_SYMBOLS) words[n++] = TEXT_SITE_CLASS_SYMBOLS;
-  for (int i = 0; i < n; ++i) {
-    if (i > 0) AppendText(g_siteText, sizeof g_siteText, TEXT_SITE_CLASS_JOIN);
-    AppendText(g_siteText, sizeof g_siteText, words[i]);
-  }
-}
-
-// A rule in words after prefix, into g_siteText: "このサイト：8文字・英数字・2回目".
 void DescribeRule(const SiteRule& rule, const char* prefix) {
-  CopyText(g_siteText, sizeof g_siteText, prefix);
-  const size_t bare = strlen(g_siteText);
-  const auto separate = [bare] {
-    if (strlen(g_siteText) > bare) AppendText(g_siteText, sizeof g_siteText, TEXT_SITE_NOTE_SEPARATOR);
-  };
-  if (rule.length) Put(TEXT_SITE_NOTE_LENGTH, rule.length);
-  if (rule.classFlags) {
-    separate();
-    PutClasses(rule.classFlags);
-  }
-  if (rule.derivation) {
-    separate();
-    AppendText(g_siteText, sizeof g_siteText,
-               rule.derivation == 2 ? TEXT_SITE_NOTE_DERIVATION_2 : TEXT_SITE_NOTE_DERIVATION_1);
-  }
-  if (rule.counter > 1) {
-    separate();
-    Put(TEXT_SITE_NOTE_COUNTER, rule.counter);
-  }
-  if (strlen(g_siteText) == bare) AppendText(g_siteText, sizeof g_siteText, TEXT_SITE_NOTE_AS_SETTINGS);
+  DescribeSiteRule(rule, prefix, g_siteText, sizeof g_siteText);
 }
 
 int TypedSiteRule(SiteRule* rule) {
@@ -588,7 +502,7 @@ WEB_EXPORT int webSiteCount() { return g_sites.count; }
 
 WEB_EXPORT char* webSiteText() { return g_siteText; }
 WEB_EXPORT int webSiteTextCapacity() { return (int)sizeof g_siteText; }
-WEB_EXPORT const char* webSiteStatusText(int status) { return SiteText((SiteStatus)status); }
+WEB_EXPORT const char* webSiteStatusText(int status) { return SiteStatusWords((SiteStatus)status); }
 
 // The site texts the page shows as they stand, or with its own numbers.
 WEB_EXPORT const char* webSiteWords(int which) {
@@ -647,7 +561,7 @@ WEB_EXPORT int webSitesProblem() {
   CopyText(g_siteText, sizeof g_siteText, TEXT_SITE_FILE_REFUSED);
   AppendText(g_siteText, sizeof g_siteText, "sites.txt\n");
   if (g_sites.problemLine > 0) Put(TEXT_SITE_FILE_LINE, g_sites.problemLine);
-  AppendText(g_siteText, sizeof g_siteText, SiteText(g_sites.status));
+  AppendText(g_siteText, sizeof g_siteText, SiteStatusWords(g_sites.status));
   return g_sites.status;
 }
 
