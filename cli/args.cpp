@@ -4,6 +4,8 @@
 #include <string.h>
 
 #include "messages.h"
+#include "sealed_key.h"
+#include "site_rules.h"
 #include "text.h"
 
 const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
@@ -12,25 +14,39 @@ const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
     {"--length", OPTION_LENGTH, VALUE_NUMBER},
     {"--classes", OPTION_CLASSES, VALUE_CLASSES},
     {"--derivation", OPTION_DERIVATION, VALUE_DERIVATION},
+    {"--counter", OPTION_COUNTER, VALUE_NUMBER},
     {"--no-verify", OPTION_NO_VERIFY, VALUE_NONE},
     {"--clip", OPTION_CLIP, VALUE_NONE},
     {"--clip-seconds", OPTION_CLIP_SECONDS, VALUE_NUMBER},
     {"--keep-old", OPTION_KEEP_OLD, VALUE_FILE},
     {"--force", OPTION_FORCE, VALUE_NONE},
+    {"--unsealed", OPTION_UNSEALED, VALUE_NONE},
+    {"--kdf-memory", OPTION_KDF_MEMORY, VALUE_NUMBER},
+    {"--kdf-passes", OPTION_KDF_PASSES, VALUE_NUMBER},
 };
 
 const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT] = {
     {"generate", CLI_GENERATE,
-     OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_DERIVATION | OPTION_NO_VERIFY |
-         OPTION_CLIP | OPTION_CLIP_SECONDS,
+     OPTION_SETTINGS | OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_DERIVATION | OPTION_COUNTER |
+         OPTION_NO_VERIFY | OPTION_CLIP | OPTION_CLIP_SECONDS,
      0, 1, false},
-    {"new-key", CLI_NEW_KEY, OPTION_FORCE, 1, 1, true},
+    {"new-key", CLI_NEW_KEY, OPTION_FORCE | OPTION_UNSEALED | OPTION_KDF_MEMORY | OPTION_KDF_PASSES, 1, 1, true},
     {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_DERIVATION | OPTION_FORCE, 0, 0, false},
     {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0, false},
     {"verify", CLI_VERIFY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
     {"change-key-password", CLI_CHANGE_KEY_PASSWORD, OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD, 0, 0, false},
     {"export-key", CLI_EXPORT_KEY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
     {"import-key", CLI_IMPORT_KEY, OPTION_FORCE, 1, 1, true},
+    {"seal-key", CLI_SEAL_KEY,
+     OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD | OPTION_KDF_MEMORY | OPTION_KDF_PASSES | OPTION_DERIVATION, 0, 0,
+     false},
+    {"unseal-key", CLI_UNSEAL_KEY, OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD, 0, 0, false},
+    {"site set", CLI_SITE_SET, OPTION_SETTINGS | OPTION_LENGTH | OPTION_CLASSES | OPTION_DERIVATION | OPTION_COUNTER, 1,
+     1, false},
+    {"site list", CLI_SITE_LIST, OPTION_SETTINGS, 0, 0, false},
+    {"site show", CLI_SITE_SHOW, OPTION_SETTINGS, 1, 1, false},
+    {"site remove", CLI_SITE_REMOVE, OPTION_SETTINGS, 1, 1, false},
+    {"site next", CLI_SITE_NEXT, OPTION_SETTINGS, 1, 1, false},
 };
 
 const ClassName CLASS_NAMES[CLASS_NAME_COUNT] = {
@@ -45,6 +61,31 @@ const CommandRule* FindCommandRule(const char* name) {
     if (strcmp(name, r.name) == 0) return &r;
   }
   return nullptr;
+}
+
+bool IsCommandGroup(const char* word) {
+  const size_t n = strlen(word);
+  for (const CommandRule& r : COMMAND_RULES) {
+    if (n > 0 && strncmp(r.name, word, n) == 0 && r.name[n] == ' ') return true;
+  }
+  return false;
+}
+
+const CommandRule* MatchCommand(int count, const char* const* words, int* used) {
+  *used = 0;
+  if (count < 1) return nullptr;
+  if (!IsCommandGroup(words[0])) {
+    *used = 1;
+    return FindCommandRule(words[0]);
+  }
+  if (count < 2) return nullptr;
+  char name[64] = "";
+  if (!AppendText(name, sizeof name, words[0]) || !AppendText(name, sizeof name, " ") ||
+      !AppendText(name, sizeof name, words[1])) {
+    return nullptr;
+  }
+  *used = 2;
+  return FindCommandRule(name);
 }
 
 const OptionRule* FindOptionRule(const char* name) {
@@ -109,6 +150,39 @@ bool TakeDerivation(CliOptions* options, const char* value) {
   return true;
 }
 
+bool TakeKdfMemory(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < CLI_KDF_MEMORY_MIN || n > CLI_KDF_MEMORY_MAX) return Fail(options, "--kdf-memory takes MiB from 8 to 1024");
+  options->kdfMemoryMiB = (int32_t)n;
+  return true;
+}
+
+bool TakeKdfPasses(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < SEALED_PASSES_MIN || n > SEALED_PASSES_MAX) return Fail(options, "--kdf-passes takes a number from 1 to 16");
+  options->kdfPasses = (int32_t)n;
+  return true;
+}
+
+bool TakeCounter(CliOptions* options, const char* value) {
+  const int64_t n = Number(value);
+  if (n < 1 || n > SITE_COUNTER_MAX) return Fail(options, "--counter takes a number from 1 to 9999");
+  options->counter = (int32_t)n;
+  options->hasCounter = true;
+  return true;
+}
+
+// "set, list, show, remove, next": a group's subcommands, for its usage error.
+void Subcommands(const char* group, char* out, size_t capacity) {
+  out[0] = 0;
+  const size_t n = strlen(group);
+  for (const CommandRule& r : COMMAND_RULES) {
+    if (strncmp(r.name, group, n) != 0 || r.name[n] != ' ') continue;
+    if (out[0]) AppendText(out, capacity, ", ");
+    AppendText(out, capacity, r.name + n + 1);
+  }
+}
+
 bool TakeClasses(CliOptions* options, const char* value) {
   uint32_t flags = 0;
   const char* p = value;
@@ -151,14 +225,23 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
   }
   if (argc < 2) return Fail(options, "no command given");
 
-  const CommandRule* rule = FindCommandRule(argv[1]);
+  int used = 0;
+  const CommandRule* rule = MatchCommand(argc - 1, argv + 1, &used);
+  if (!rule && IsCommandGroup(argv[1])) {
+    char subcommands[128];
+    Subcommands(argv[1], subcommands, sizeof subcommands);
+    if (argc < 3) return Fail(options, argv[1], " needs one of: ", subcommands);
+    char what[64];
+    snprintf(what, sizeof what, "unknown %s command (%s): ", argv[1], subcommands);
+    return Fail(options, what, argv[2]);
+  }
   if (!rule) return Fail(options, "unknown command: ", argv[1]);
   options->command = rule->command;
 
   unsigned seen = 0;
   int positional = 0;
   bool optionsEnded = false;
-  for (int i = 2; i < argc; ++i) {
+  for (int i = 1 + used; i < argc; ++i) {
     const char* arg = argv[i];
     if (optionsEnded || arg[0] != '-' || arg[1] == 0) {
       if (++positional > rule->maxPositional) return Fail(options, "unexpected argument for ", rule->name);
@@ -197,6 +280,7 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       options->force = options->force || option == OPTION_FORCE;
       options->noVerify = options->noVerify || option == OPTION_NO_VERIFY;
       options->clip = options->clip || option == OPTION_CLIP;
+      options->unsealed = options->unsealed || option == OPTION_UNSEALED;
       continue;
     }
     if (equals) {
@@ -230,12 +314,25 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       case OPTION_DERIVATION:
         ok = TakeDerivation(options, value);
         break;
+      case OPTION_KDF_MEMORY:
+        ok = TakeKdfMemory(options, value);
+        break;
+      case OPTION_KDF_PASSES:
+        ok = TakeKdfPasses(options, value);
+        break;
+      case OPTION_COUNTER:
+        ok = TakeCounter(options, value);
+        break;
     }
     if (!ok) return false;
   }
 
-  if (positional < rule->minPositional) return Fail(options, rule->name, " needs a FILE");
+  if (positional < rule->minPositional)
+    return Fail(options, rule->name, rule->positionalIsFile ? " needs a FILE" : " needs a SITE");
   if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, "init needs --key FILE");
+  if (options->unsealed && (seen & (OPTION_KDF_MEMORY | OPTION_KDF_PASSES))) {
+    return Fail(options, "--kdf-memory and --kdf-passes do not apply to new-key --unsealed");
+  }
   if ((seen & OPTION_CLIP_SECONDS) && !options->clip) return Fail(options, "--clip-seconds needs --clip");
   if (options->clip && !(seen & OPTION_CLIP_SECONDS)) options->clipSeconds = CLI_CLIP_SECONDS;
   return true;

@@ -16,7 +16,14 @@ enum CliCommand {
   CLI_EXPORT_KEY,
   CLI_IMPORT_KEY,
   CLI_CHANGE_KEY_PASSWORD,
+  CLI_SEAL_KEY,
+  CLI_UNSEAL_KEY,
   CLI_VERSION,
+  CLI_SITE_SET,
+  CLI_SITE_LIST,
+  CLI_SITE_SHOW,
+  CLI_SITE_REMOVE,
+  CLI_SITE_NEXT,
 };
 
 enum {
@@ -24,6 +31,9 @@ enum {
   CLI_MAX_LENGTH = TEXT_CAPACITY - 1,
   CLI_CLIP_SECONDS = 45,
   CLI_MAX_CLIP_SECONDS = 3600,
+  CLI_KDF_MEMORY_MIN = 8,  // MiB, as a sealed key's header bounds it
+  CLI_KDF_MEMORY_MAX = 1024,
+  CLI_KDF_MEMORY_DEFAULT = 64,
 };
 
 struct CliOptions {
@@ -31,18 +41,23 @@ struct CliOptions {
   char settingsPath[PATH_CAPACITY];  // empty: setting.ini beside the executable
   char keyPath[PATH_CAPACITY];       // generate, verify, export-key: override; init: the key to name
   char newKeyPath[PATH_CAPACITY];    // new-key FILE, import-key FILE
-  char keepOldPath[PATH_CAPACITY];   // change-key-password --keep-old FILE; empty: none
+  char keepOldPath[PATH_CAPACITY];   // change-key-password, seal-key, unseal-key --keep-old FILE; empty: none
   bool hasPassPhrase;
-  char passPhrase[TEXT_CAPACITY];
+  char passPhrase[TEXT_CAPACITY];  // generate's pass phrase; site commands: the SITE
   bool hasLength;
   int32_t length;  // 1 to 1023 when hasLength
   bool hasClasses;
   uint32_t classFlags;  // OPT_DIGITS..OPT_SYMBOLS, at least one, when hasClasses
   bool force;
-  bool noVerify;                       // generate: derive even when the key password does not unmask the key
-  bool clip;                           // generate: to the clipboard instead of standard output
-  int32_t clipSeconds;                 // 1 to 3600 when clip: until the clipboard is cleared
-  int32_t derivation;                  // generate, init: 1 or 2; 0 when not given
+  bool noVerify;         // generate: derive even when the key password does not unmask the key
+  bool clip;             // generate: to the clipboard instead of standard output
+  int32_t clipSeconds;   // 1 to 3600 when clip: until the clipboard is cleared
+  int32_t derivation;    // generate, init, seal-key, site set: 1 or 2; 0 when not given
+  bool unsealed;         // new-key: the original form
+  int32_t kdfMemoryMiB;  // new-key, seal-key: 8 to 1024; 0 when not given
+  int32_t kdfPasses;     // new-key, seal-key: 1 to 16; 0 when not given
+  bool hasCounter;
+  int32_t counter;                     // generate, site set: 1 to 9999 when hasCounter
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
 
@@ -59,6 +74,10 @@ enum Option {
   OPTION_CLIP_SECONDS = 128,
   OPTION_KEEP_OLD = 256,
   OPTION_DERIVATION = 512,
+  OPTION_UNSEALED = 1024,
+  OPTION_KDF_MEMORY = 2048,
+  OPTION_KDF_PASSES = 4096,
+  OPTION_COUNTER = 8192,
 };
 
 enum OptionValue {
@@ -76,12 +95,12 @@ struct OptionRule {
 };
 
 struct CommandRule {
-  const char* name;
+  const char* name;  // one word, or two for a command's subcommand ("site set")
   CliCommand command;
   unsigned allowed;  // Option bits
   int minPositional;
   int maxPositional;
-  bool positionalIsFile;  // else a pass phrase
+  bool positionalIsFile;  // else a pass phrase (SITE)
 };
 
 struct ClassName {
@@ -90,8 +109,8 @@ struct ClassName {
 };
 
 enum {
-  OPTION_RULE_COUNT = 10,
-  COMMAND_RULE_COUNT = 8,
+  OPTION_RULE_COUNT = 14,
+  COMMAND_RULE_COUNT = 15,
   CLASS_NAME_COUNT = 4,
 };
 extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];
@@ -100,6 +119,11 @@ extern const ClassName CLASS_NAMES[CLASS_NAME_COUNT];
 
 // The rule of a command or an option by its name; nullptr when none has it.
 const CommandRule* FindCommandRule(const char* name);
+// The command that words (argv after the program's name) begin with: one
+// word, or two for a subcommand; *used is how many. nullptr when none.
+const CommandRule* MatchCommand(int count, const char* const* words, int* used);
+// Whether a word is the first of two-word commands ("site").
+bool IsCommandGroup(const char* word);
 const OptionRule* FindOptionRule(const char* name);
 
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason

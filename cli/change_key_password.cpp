@@ -1,15 +1,14 @@
-// change-key-password: the same key under a new key password. Every password
-// stays as it was; only the key file's bytes change. Anything refused or
-// failed leaves the key file as it was.
-#include <errno.h>
+// change-key-password: the same key under a new key password, in the form it
+// has. Every password stays as it was; only the key file's bytes change.
+// Anything refused or failed leaves the key file as it was.
 #include <string.h>
 
 #include "commands.h"
 #include "key_input.h"
 #include "key_password_change.h"
+#include "key_rewrite.h"
 #include "messages.h"
 #include "report.h"
-#include "safe_write.h"
 #include "secrets.h"
 #include "text.h"
 
@@ -20,23 +19,33 @@ const char DONE_TEXT[] =
     "copies of the old key file and paper backups made before still open with the old key password: destroy "
     "them, or make new ones (sorrel-cli export-key)\n";
 
-// What the system said, when it said anything: a read-only folder and a full
-// disk call for different remedies.
-void ReportWriteFailure(const char* what, const char* path) {
-  char text[256];
-  CopyText(text, sizeof text, what);
-  if (errno != 0) {
-    AppendText(text, sizeof text, " (");
-    AppendText(text, sizeof text, strerror(errno));
-    AppendText(text, sizeof text, ")");
-  }
-  Report(text, path);
-}
+const char SAME_TEXT[] =
+    "the new key password must differ from the current one (the current one would still open the key)";
 
-bool MayKeepOld(const char* path) {
-  if (!path[0] || !FileExists(path)) return true;
-  Report("the file exists; --keep-old writes a new file only", path);
-  return false;
+// The key file's new bytes into g_changedKey: a sealed key sealed again with
+// its parameters and derivation (a fresh salt and nonce), an original one
+// masked with the new key password.
+bool ChangeOpenedKey(int count) {
+  if (g_openedKey.sealed) {
+    if (strcmp(g_keyPassword, g_newKeyPassword) == 0) {
+      Report(SAME_TEXT);
+      return false;
+    }
+    const SealStatus status = SealOpenedKey(g_openedKey, g_newKeyPassword, g_openedKey.seal, g_changedKey);
+    ReportSeal(status, g_openedKey.seal.memoryKiB);
+    return status == SEAL_OK;
+  }
+  switch (ChangeKeyPassword(g_keyBytes, count, g_keyPassword, g_newKeyPassword, g_changedKey)) {
+    case KEY_CHANGE_OK:
+      return true;
+    case KEY_CHANGE_SAME:
+      Report(SAME_TEXT);
+      return false;
+    default:
+      // The checks above have refused every other case already.
+      Report(MSG_KEY_CREATE_FAILED);
+      return false;
+  }
 }
 
 }  // namespace
@@ -50,39 +59,9 @@ int RunChangeKeyPassword(const CliOptions& options) {
   if (!ReadNewKeyPassword(PROMPT_NEW_KEY_PASSWORD, PROMPT_NEW_KEY_PASSWORD_CONFIRM, g_newKeyPassword)) {
     return EXIT_FAILED;
   }
-  switch (ChangeKeyPassword(g_keyBytes, count, g_keyPassword, g_newKeyPassword, g_changedKey)) {
-    case KEY_CHANGE_OK:
-      break;
-    case KEY_CHANGE_SAME:
-      Report("the new key password must differ from the current one (the current one would still open the key)");
-      return EXIT_FAILED;
-    default:
-      // The checks above have refused every other case already.
-      Report(MSG_KEY_CREATE_FAILED);
-      return EXIT_FAILED;
-  }
+  if (!ChangeOpenedKey(count)) return EXIT_FAILED;
 
-  // The old file first: without it kept, the key file is not touched.
-  if (options.keepOldPath[0]) {
-    // Asked again: a file may have come there while the key passwords were typed.
-    if (!MayKeepOld(options.keepOldPath)) return EXIT_FAILED;
-    errno = 0;
-    if (!ReplaceFileContentsAs(options.keepOldPath, g_keyBytes, KEY_FILE_SIZE, keyPath)) {
-      ReportWriteFailure("the old key file could not be kept; the key file is unchanged", options.keepOldPath);
-      return EXIT_FAILED;
-    }
-  }
-  errno = 0;
-  if (!WriteKeyFile(keyPath, g_changedKey, KEY_FILE_SIZE)) {
-    ReportWriteFailure("the key file could not be replaced; it is unchanged", keyPath);
-    return EXIT_FAILED;
-  }
-  bool ok = ConsoleWriteOut(DONE_TEXT) == CONSOLE_OK;
-  if (options.keepOldPath[0]) {
-    char text[PATH_CAPACITY + 96] = "the old key file, which opens with the old key password, is kept: ";
-    AppendText(text, sizeof text, options.keepOldPath);
-    AppendText(text, sizeof text, "\n");
-    ok = ok && ConsoleWriteOut(text) == CONSOLE_OK;
-  }
+  if (!RewriteKeyFile(keyPath, options.keepOldPath, count, count)) return EXIT_FAILED;
+  const bool ok = ConsoleWriteOut(DONE_TEXT) == CONSOLE_OK && SayOldKept(options.keepOldPath);
   return ok ? EXIT_OK : EXIT_FAILED;
 }

@@ -11,3 +11,6 @@ int RunVerify(const CliOptions& options);
 int RunExportKey(const CliOptions& options);
 int RunImportKey(const CliOptions& options);
 int RunChangeKeyPassword(const CliOptions& options);
+int RunSealKey(const CliOptions& options);
+int RunUnsealKey(const CliOptions& options);
+int RunSite(const CliOptions& options);  // site set, list, show, remove, next

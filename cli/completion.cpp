@@ -31,6 +31,23 @@ bool ValuesFor(OptionValue value, char* out, size_t capacity) {
   return true;
 }
 
+// The commands' first words, or with group the second words of its commands; each once.
+bool CommandWords(const char* group, char* out, size_t capacity) {
+  const size_t n = group ? strlen(group) + 1 : 0;
+  bool ok = true;
+  for (int i = 0; i < COMMAND_RULE_COUNT; ++i) {
+    const char* name = COMMAND_RULES[i].name;
+    if (group && (strncmp(name, group, n - 1) != 0 || name[n - 1] != ' ')) continue;
+    char word[32];
+    CopyText(word, sizeof word, name + n);
+    if (char* space = strchr(word, ' ')) *space = 0;
+    bool earlier = false;
+    for (int j = 0; j < i && !earlier; ++j) earlier = strncmp(COMMAND_RULES[j].name, name, n + strlen(word) + 1) == 0;
+    if (!earlier) ok = ok && Line(out, capacity, word);
+  }
+  return ok;
+}
+
 }  // namespace
 
 bool CompletionsFor(int count, const char* const* words, char* out, size_t capacity) {
@@ -38,18 +55,18 @@ bool CompletionsFor(int count, const char* const* words, char* out, size_t capac
   if (count < 1) return true;
   const char* current = words[count - 1];
   if (count == 1) {
-    bool ok = true;
-    for (const CommandRule& r : COMMAND_RULES) ok = ok && Line(out, capacity, r.name);
-    return ok && Line(out, capacity, "--help") && Line(out, capacity, "--version");
+    return CommandWords(nullptr, out, capacity) && Line(out, capacity, "--help") && Line(out, capacity, "--version");
   }
-  const CommandRule* rule = FindCommandRule(words[0]);
+  if (count == 2 && IsCommandGroup(words[0])) return CommandWords(words[0], out, capacity);
+  int used = 0;
+  const CommandRule* rule = MatchCommand(count - 1, words, &used);
   if (!rule) return true;
 
   // What the words before the current one have used up.
   unsigned seen = 0;
   int positional = 0;
   bool optionsEnded = false;
-  for (int i = 1; i < count - 1; ++i) {
+  for (int i = used; i < count - 1; ++i) {
     const char* word = words[i];
     if (optionsEnded || word[0] != '-' || word[1] == 0) {
       ++positional;
@@ -75,5 +92,6 @@ bool CompletionsFor(int count, const char* const* words, char* out, size_t capac
     return ok && Line(out, capacity, "--help");
   }
   if (rule->positionalIsFile && positional < rule->maxPositional) return Line(out, capacity, "@files");
+  if (positional < rule->maxPositional) return Line(out, capacity, "@sites");
   return true;
 }

@@ -10,6 +10,7 @@ extern const char COMPLETION_ARGUMENT[];
 
 // words: the words after the program's name up to the one being completed,
 // which comes last and may be empty. Fills out with one candidate a line, or
-// with one line "@files" (complete a file name) or "@list" followed by words
-// (a comma-separated list of them). False when out is too small.
+// with one line "@files" (complete a file name), "@sites" (a pass phrase:
+// the sites the site file has) or "@list" followed by words (a
+// comma-separated list of them). False when out is too small.
 bool CompletionsFor(int count, const char* const* words, char* out, size_t capacity);

@@ -53,3 +53,12 @@ bool ConsoleMakeParentFolders(const char* path);
 
 // For tests and show-settings: the terminal form of code page 932 text.
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity);
+
+// Text in the terminal's encoding, as the shell gives a word to complete, in
+// code page 932.
+ConsoleResult ConsoleFromTerminal(const char* text, char* out, size_t capacity);
+
+// sites.txt is UTF-8: code page 932 text to UTF-8 and back, refusing what the
+// other cannot hold.
+ConsoleResult ConsoleUtf8FromCp932(const char* cp932, char* out, size_t capacity);
+ConsoleResult ConsoleCp932FromUtf8(const char* utf8, char* out, size_t capacity);

@@ -241,3 +241,15 @@ bool ConsoleMakeParentFolders(const char* path) {
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {
   return Convert(g_terminalCodeset, "CP932", text, strlen(text), out, capacity);
 }
+
+ConsoleResult ConsoleFromTerminal(const char* text, char* out, size_t capacity) {
+  return ToCp932(text, strlen(text), out, capacity);
+}
+
+ConsoleResult ConsoleUtf8FromCp932(const char* cp932, char* out, size_t capacity) {
+  return Convert("UTF-8", "CP932", cp932, strlen(cp932), out, capacity);
+}
+
+ConsoleResult ConsoleCp932FromUtf8(const char* utf8, char* out, size_t capacity) {
+  return Convert("CP932", "UTF-8", utf8, strlen(utf8), out, capacity);
+}

@@ -15,6 +15,8 @@
 namespace {
 
 const UINT CP_ENGINE = 932;
+// UTF-16 units of a site's pass phrase in either form: never more than its bytes.
+const int SITE_TEXT_WIDE = 3 * TEXT_CAPACITY;
 
 HANDLE g_input = INVALID_HANDLE_VALUE;
 DWORD g_savedMode = 0;
@@ -259,4 +261,33 @@ ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {
     return strlen(text) < capacity ? CONSOLE_OK : CONSOLE_TOO_LONG;
   }
   return FromWide(StreamCodePage(false), wide, length, out, capacity);
+}
+
+ConsoleResult ConsoleFromTerminal(const char* text, char* out, size_t capacity) {
+  // A program's ANSI arguments are in the system's code page.
+  static wchar_t wide[CLI_ARGUMENT_CAPACITY];
+  int length;
+  ConsoleResult r = ToWide(CP_ACP, text, (int)strlen(text), wide, CLI_ARGUMENT_CAPACITY, &length);
+  return r == CONSOLE_OK ? FromWide(CP_ENGINE, wide, length, out, capacity) : r;
+}
+
+namespace {
+
+ConsoleResult Recode(UINT from, UINT to, const char* text, char* out, size_t capacity) {
+  static wchar_t wide[SITE_TEXT_WIDE];
+  int length;
+  ConsoleResult r = ToWide(from, text, (int)strlen(text), wide, SITE_TEXT_WIDE, &length);
+  if (r == CONSOLE_OK) r = FromWide(to, wide, length, out, capacity);
+  WipeMemory(wide, sizeof wide);  // a pass phrase
+  return r;
+}
+
+}  // namespace
+
+ConsoleResult ConsoleUtf8FromCp932(const char* cp932, char* out, size_t capacity) {
+  return Recode(CP_ENGINE, CP_UTF8, cp932, out, capacity);
+}
+
+ConsoleResult ConsoleCp932FromUtf8(const char* utf8, char* out, size_t capacity) {
+  return Recode(CP_UTF8, CP_ENGINE, utf8, out, capacity);
 }

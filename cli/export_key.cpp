@@ -8,13 +8,9 @@
 int RunExportKey(const CliOptions& options) {
   char keyPath[PATH_CAPACITY];
   if (!KeyPathFor(options, keyPath)) return EXIT_FAILED;
-  const int count = ReadKeyReported(keyPath);
+  // Either form as its bytes stand: no key password is needed.
+  const int count = ReadKeyChecked(keyPath, nullptr);
   if (count == 0) return EXIT_FAILED;
-  const KeyVerdict shape = CheckKeyShape(g_keyBytes, count);
-  if (shape != KEY_OK) {
-    ReportKeyVerdict(shape, count, keyPath, nullptr);
-    return EXIT_FAILED;
-  }
   if (WriteKeyBackup(g_keyBytes, count, g_backupText, sizeof g_backupText) == 0) {
     Report("the backup could not be made");
     return EXIT_FAILED;

@@ -5,17 +5,20 @@
 
 #include "clipboard.h"
 #include "commands.h"
-#include "derive.h"
 #include "key_input.h"
 #include "keyfile.h"
 #include "messages.h"
 #include "report.h"
 #include "secrets.h"
+#include "sites.h"
 #include "text.h"
 
 namespace {
 
 enum { MIN_PASS_PHRASE = 4 };
+
+const char SITES_REFUSED[] =
+    "no password is derived until it is mended in a text editor: a rule left out would give another password";
 
 const char NO_VERIFY_ADVICE[] =
     "nothing derived; --no-verify derives anyway (for a key password put in force in the settings dialog "
@@ -62,21 +65,28 @@ int RunGenerate(const CliOptions& options) {
     return EXIT_FAILED;
   }
   const char* keyPath = options.keyPath[0] ? options.keyPath : settings.keyFilePath;
-  const uint32_t classes = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
-  if (options.hasClasses) settings.optionFlags = (settings.optionFlags & ~classes) | options.classFlags;
-  if (options.derivation == 1) settings.optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
-  if (options.derivation == 2) settings.optionFlags |= OPT_DERIVATION_2;
-  const int32_t length = options.hasLength ? options.length : settings.passwordLength;
 
   // Everything that needs no secret is checked before one is asked for.
+  // The dialog program derives from an original key file of any shape:
+  // --no-verify does too. Nothing derives from a sealed key that does not open.
   const int keyCount = ReadKeyReported(keyPath);
   if (keyCount == 0) return EXIT_FAILED;
-  // The dialog program derives from a key file of any shape: --no-verify does too.
-  const KeyVerdict shape = options.noVerify ? KEY_OK : CheckKeyShape(g_keyBytes, keyCount);
-  if (shape != KEY_OK) {
-    ReportKeyVerdict(shape, keyCount, keyPath, NO_VERIFY_ADVICE);
+  const bool sealed = IsSealedKey(g_keyBytes, keyCount);
+  const char* advice = sealed ? "nothing derived" : NO_VERIFY_ADVICE;
+  const KeyOpenStatus shape = options.noVerify && !sealed ? KEY_OPEN_OK : CheckKeyFileShape(g_keyBytes, keyCount);
+  if (shape != KEY_OPEN_OK) {
+    ReportKeyOpen(shape, keyCount, keyPath, advice);
     return EXIT_FAILED;
   }
+  // The settings; a sealed key's own derivation, which its header names; the
+  // pass phrase's site rule; then the options. For a pass phrase still to be
+  // typed, all but the rule until it is.
+  SetDerivation(&settings, KeyFileDerivation(g_keyBytes, keyCount));
+  char sitesPath[PATH_CAPACITY];
+  if (!SitesPathFor(settingsPath, sitesPath) || !LoadSitesReported(sitesPath, SITES_REFUSED)) return EXIT_FAILED;
+  SettingsRecord record;
+  int32_t length;
+  if (!ApplySiteFor(options, settings, options.passPhrase, &record, &length, g_passPhrase)) return EXIT_FAILED;
   if (options.hasPassPhrase && strlen(options.passPhrase) < MIN_PASS_PHRASE) {
     Report(MSG_PASS_PHRASE_TOO_SHORT);
     return EXIT_FAILED;
@@ -87,26 +97,19 @@ int RunGenerate(const CliOptions& options) {
     return EXIT_FAILED;
   }
 
-  if (!ReadKeyPassword()) return EXIT_FAILED;
-  if (!options.noVerify) {
-    const KeyVerdict verdict = CheckKeyPassword(g_keyBytes, keyCount, g_keyPassword);
-    if (verdict != KEY_OK) {
-      ReportKeyVerdict(verdict, keyCount, keyPath, NO_VERIFY_ADVICE);
-      return EXIT_FAILED;
-    }
-  }
-  if (options.hasPassPhrase) {
-    CopyText(g_passPhrase, sizeof g_passPhrase, options.passPhrase);
-  } else {
+  if (!OpenKeyReported(keyCount, keyPath, !options.noVerify, advice)) return EXIT_FAILED;
+  if (!options.hasPassPhrase) {
     if (!ReadSecret(PROMPT_PASS_PHRASE, "pass phrase", g_passPhrase)) return EXIT_FAILED;
     if (strlen(g_passPhrase) < MIN_PASS_PHRASE) {
       Report(MSG_PASS_PHRASE_TOO_SHORT);
       return EXIT_FAILED;
     }
+    // A rule's length is 1 to 1023: the check of the length above still holds.
+    if (!ApplySiteFor(options, settings, g_passPhrase, &record, &length, g_passPhrase)) return EXIT_FAILED;
   }
 
   memset(g_password, 0, sizeof g_password);
-  if (!DerivePassword(settings, g_keyBytes, keyCount, g_keyPassword, g_passPhrase, length, g_password)) {
+  if (!DeriveWithKey(record, g_openedKey, g_passPhrase, length, g_password)) {
     Report(MSG_DERIVE_FAILED);
     return EXIT_FAILED;
   }

@@ -13,8 +13,9 @@
 namespace {
 
 const char TYPING_HELP[] =
-    "Type the key backup line by line, from its first line to line 08. Case,\n"
-    "spaces and hyphens do not matter; lines beginning with # may be left out.\n";
+    "Type the key backup line by line, from its first line to its last (08, or\n"
+    "13 for a sealed key). Case, spaces and hyphens do not matter; lines\n"
+    "beginning with # may be left out.\n";
 
 void ReportLine(BackupStatus status, const BackupReader& reader, int inputLine) {
   char where[48], text[160];
@@ -25,7 +26,8 @@ void ReportLine(BackupStatus status, const BackupReader& reader, int inputLine) 
   }
   switch (status) {
     case BACKUP_NOT_BACKUP:
-      snprintf(text, sizeof text, "%s: not a key backup, whose first line reads '%s'", where, BACKUP_FIRST_LINE);
+      snprintf(text, sizeof text, "%s: not a key backup, whose first line reads '%s' (or version 2)", where,
+               BACKUP_FIRST_LINE);
       break;
     case BACKUP_BAD_SYMBOL:
       snprintf(text, sizeof text, "%s: '%c' is not one of the backup's characters", where, reader.badCharacter);
@@ -90,7 +92,7 @@ int RunImportKey(const CliOptions& options) {
     // Retyping helps with one line, not with a key check that fails.
     if (!typing || status == BACKUP_KEY_CHECK) return EXIT_FAILED;
   }
-  if (!WriteKeyFile(options.newKeyPath, g_backupReader.key, KEY_FILE_SIZE)) {
+  if (!WriteKeyFile(options.newKeyPath, g_backupReader.key, g_backupReader.keySize)) {
     Report("the key file could not be written", options.newKeyPath);
     return EXIT_FAILED;
   }

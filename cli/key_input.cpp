@@ -46,18 +46,28 @@ bool ReadKeyPassword() {
   return true;
 }
 
-int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* advice) {
-  if (!KeyPathFor(options, keyPath)) return 0;
+int ReadKeyChecked(const char* keyPath, const char* advice) {
   const int count = ReadKeyReported(keyPath);
   if (count == 0) return 0;
-  KeyVerdict verdict = CheckKeyShape(g_keyBytes, count);
-  if (verdict == KEY_OK) {
-    if (!ReadKeyPassword()) return 0;
-    verdict = CheckKeyPassword(g_keyBytes, count, g_keyPassword);
-  }
-  if (verdict == KEY_OK) return count;
-  ReportKeyVerdict(verdict, count, keyPath, advice);
+  const KeyOpenStatus shape = CheckKeyFileShape(g_keyBytes, count);
+  if (shape == KEY_OPEN_OK) return count;
+  ReportKeyOpen(shape, count, keyPath, advice);
   return 0;
+}
+
+bool OpenKeyReported(int count, const char* keyPath, bool checkOriginal, const char* advice) {
+  if (!ReadKeyPassword()) return false;
+  const KeyOpenStatus status = OpenKey(g_keyBytes, count, g_keyPassword, checkOriginal, &g_openedKey);
+  if (status == KEY_OPEN_OK) return true;
+  ReportKeyOpen(status, count, keyPath, advice);
+  return false;
+}
+
+int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* advice) {
+  if (!KeyPathFor(options, keyPath)) return 0;
+  const int count = ReadKeyChecked(keyPath, advice);
+  if (count == 0 || !OpenKeyReported(count, keyPath, true, advice)) return 0;
+  return count;
 }
 
 bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out) {
@@ -96,24 +106,60 @@ bool MayWriteKeyFile(const char* path, bool force) {
   return false;
 }
 
-void ReportKeyVerdict(KeyVerdict verdict, int count, const char* keyPath, const char* advice) {
-  char text[128];
-  switch (verdict) {
-    case KEY_OK:
+void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const char* advice) {
+  char text[160];
+  SealParameters params = {};
+  switch (status) {
+    case KEY_OPEN_OK:
       return;
-    case KEY_WRONG_SIZE:
+    case KEY_OPEN_WRONG_SIZE:
       // The reader stops at 105 bytes: a count of 105 may stand for more.
       snprintf(text, sizeof text, "not a key file: %s%d bytes, where a key file has 103",
                count >= KEY_READ_LIMIT ? "at least " : "", count);
       break;
-    case KEY_NO_FINAL_ZERO:
+    case KEY_OPEN_NO_FINAL_ZERO:
       snprintf(text, sizeof text, "not a key file: its last byte is 0x%02X, where a key file has 0x00",
                g_keyBytes[KEY_FILE_SIZE - 1]);
       break;
-    case KEY_PASSWORD_MISMATCH:
+    case KEY_OPEN_MISMATCH:
       snprintf(text, sizeof text, "the key password does not match this key file (or the file is damaged)");
+      break;
+    case KEY_OPEN_UNSUPPORTED:
+      snprintf(text, sizeof text, "not a key file this version can read (a sealed key of a later format)");
+      break;
+    case KEY_OPEN_WRONG_PASSWORD:
+      snprintf(text, sizeof text, "the key password is wrong, or the key file is damaged");
+      break;
+    case KEY_OPEN_NO_MEMORY:
+      ReadSealParameters(g_keyBytes, &params);
+      snprintf(text, sizeof text, "not enough memory to open the sealed key: it takes %lu MiB",
+               (unsigned long)(params.memoryKiB / 1024));
       break;
   }
   Report(text, keyPath);
   if (advice) Report(advice);
+}
+
+SealParameters SealParametersFor(const CliOptions& options, SealParameters base) {
+  if (options.kdfMemoryMiB) base.memoryKiB = (uint32_t)options.kdfMemoryMiB * 1024;
+  if (options.kdfPasses) base.passes = (uint32_t)options.kdfPasses;
+  return base;
+}
+
+void ReportSeal(SealStatus status, uint32_t memoryKiB) {
+  char text[128];
+  switch (status) {
+    case SEAL_OK:
+      return;
+    case SEAL_NO_MEMORY:
+      snprintf(text, sizeof text, "not enough memory to seal the key with %lu MiB (--kdf-memory takes less)",
+               (unsigned long)(memoryKiB / 1024));
+      Report(text);
+      return;
+    case SEAL_UNSUPPORTED:
+    case SEAL_WRONG_PASSWORD:
+    case SEAL_FAILED:
+      break;
+  }
+  Report(MSG_KEY_CREATE_FAILED);
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "args.h"
-#include "key_check.h"
+#include "key_open.h"
 
 // --key, else the key file the settings file names; reports a settings file
 // that cannot be read.
@@ -16,10 +16,20 @@ int ReadKeyReported(const char* keyPath);
 // comes or it is shorter than 8 bytes.
 bool ReadKeyPassword();
 
+// ReadKeyReported, then the file's shape: the count, or 0 when refused,
+// reported with advice.
+int ReadKeyChecked(const char* keyPath, const char* advice);
+
+// Asks for the key password and opens the key file's count bytes in
+// g_keyBytes into g_openedKey; false (reported with advice) when it does not
+// open. checkOriginal: an original key must pass the key check.
+bool OpenKeyReported(int count, const char* keyPath, bool checkOriginal, const char* advice);
+
 // verify's check: the key file (--key, else the settings' one, its path in
-// keyPath) into g_keyBytes, and a key password that unmasks it into
-// g_keyPassword. The count (103), or 0 when either is refused, reported with
-// advice; no key password is asked for a file of the wrong shape.
+// keyPath) into g_keyBytes, and a key password that opens it into
+// g_keyPassword and g_openedKey. The file's byte count (103, or 178 sealed),
+// or 0 when either is refused, reported with advice; no key password is asked
+// for a file of the wrong shape.
 int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* advice);
 
 // Asks for a new key password twice into out, with the key creation dialog's
@@ -33,5 +43,12 @@ bool FileExists(const char* path);
 // key loses every password derived from it.
 bool MayWriteKeyFile(const char* path, bool force);
 
-// Names what was found; advice, when given, goes on a line of its own.
-void ReportKeyVerdict(KeyVerdict verdict, int count, const char* keyPath, const char* advice);
+// Names what was found in the key file of count bytes in g_keyBytes; advice,
+// when given, goes on a line of its own.
+void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const char* advice);
+
+// base with --kdf-memory and --kdf-passes where given.
+SealParameters SealParametersFor(const CliOptions& options, SealParameters base);
+
+// A failed sealing, reported (SEAL_OK: nothing).
+void ReportSeal(SealStatus status, uint32_t memoryKiB);

@@ -9,6 +9,7 @@
 #include "messages.h"
 #include "report.h"
 #include "secrets.h"
+#include "sites.h"
 #include "text.h"
 
 namespace {
@@ -29,8 +30,9 @@ bool ShowHelp() {
 
 // Candidates for the bash completion script; the words stay as the shell gave them.
 int Complete(int count, const char* const* words) {
-  static char out[4096];
+  static char out[16384];
   if (!CompletionsFor(count, words, out, sizeof out)) return EXIT_FAILED;
+  if (strcmp(out, "@sites\n") == 0) SiteCompletions(count, words, out, sizeof out);
   return ConsoleWriteOut(out) == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
 }
 
@@ -76,6 +78,16 @@ int Run(int argc, char** argv) {
       return RunImportKey(g_options);
     case CLI_CHANGE_KEY_PASSWORD:
       return RunChangeKeyPassword(g_options);
+    case CLI_SEAL_KEY:
+      return RunSealKey(g_options);
+    case CLI_UNSEAL_KEY:
+      return RunUnsealKey(g_options);
+    case CLI_SITE_SET:
+    case CLI_SITE_LIST:
+    case CLI_SITE_SHOW:
+    case CLI_SITE_REMOVE:
+    case CLI_SITE_NEXT:
+      return RunSite(g_options);
   }
   return EXIT_USAGE;
 }

@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include <stdio.h>
+
 #include "text.h"
 
 void Report(const char* text, const char* detail) {
@@ -46,4 +48,26 @@ bool SettingsPathFor(const CliOptions& options, char* out) {
   if (ConsoleUserSettingsPath(out)) return true;
   Report("neither $XDG_CONFIG_HOME nor $HOME names a folder for setting.ini in 259 bytes; give --settings FILE");
   return false;
+}
+
+void PrintableText(const char* text, char* out, size_t capacity) {
+  char probe[4096];
+  if (ConsoleToTerminal(text, probe, sizeof probe) == CONSOLE_OK) {
+    bool control = false;
+    for (const char* p = text; *p; ++p) control = control || (unsigned char)*p < 0x20 || *p == 0x7F;
+    if (!control) {
+      CopyText(out, capacity, text);
+      return;
+    }
+  }
+  out[0] = 0;
+  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
+    char piece[8];
+    if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
+      snprintf(piece, sizeof piece, "%c", *p);
+    } else {
+      snprintf(piece, sizeof piece, "\\x%02X", *p);
+    }
+    if (!AppendText(out, capacity, piece)) return;
+  }
 }

@@ -16,6 +16,11 @@ void Report(const char* text, const char* detail = nullptr);
 // What went wrong reading input or writing output; what names the input.
 void ReportConsole(ConsoleResult result, const char* what);
 
+// Code page 932 text for the terminal as it stands, or, when the terminal
+// cannot show it or it holds control characters (a file written by other
+// means may hold any bytes), with its bytes as \xNN rather than not at all.
+void PrintableText(const char* text, char* out, size_t capacity);
+
 // Set in the Linux package build: the default settings file is in the user's
 // configuration folder, as the program's own folder is no place for it.
 extern bool g_settingsInUserConfig;

@@ -3,41 +3,39 @@
 #include <string.h>
 
 #include "commands.h"
+#include "key_open.h"
+#include "keyfile.h"
 #include "report.h"
+#include "secrets.h"
 #include "text.h"
 
 namespace {
 
-// A field the terminal cannot show (a settings file written by other means may
-// hold any bytes) is shown with its bytes as \xNN rather than not at all.
-void Printable(const char* text, char* out, size_t capacity) {
-  char probe[1024];
-  if (ConsoleToTerminal(text, probe, sizeof probe) == CONSOLE_OK) {
-    bool control = false;
-    for (const char* p = text; *p; ++p) control = control || (unsigned char)*p < 0x20 || *p == 0x7F;
-    if (!control) {
-      CopyText(out, capacity, text);
-      return;
-    }
-  }
-  out[0] = 0;
-  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-    char piece[8];
-    if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
-      snprintf(piece, sizeof piece, "%c", *p);
-    } else {
-      snprintf(piece, sizeof piece, "\\x%02X", *p);
-    }
-    if (!AppendText(out, capacity, piece)) return;
-  }
-}
-
 bool Line(const char* label, const char* value, const char* note = "") {
   char printable[1024];
-  Printable(value, printable, sizeof printable);
+  PrintableText(value, printable, sizeof printable);
   char line[1200];
   snprintf(line, sizeof line, "%-15s%s%s\n", label, printable, note);
   return ConsoleWriteOut(line) == CONSOLE_OK;
+}
+
+// The key file's form from its bytes alone (no key password), and the
+// derivation a sealed key names: 0 when the settings' one is in force.
+int KeyForm(const char* keyPath, char* out, size_t capacity) {
+  const int count = ReadKeyFile(keyPath, g_keyBytes);
+  SealParameters params;
+  if (count == 0) {
+    CopyText(out, capacity, "(the key file cannot be read)");
+  } else if (!IsSealedKey(g_keyBytes, count)) {
+    CopyText(out, capacity, "original (weaker: 'sorrel-cli seal-key' seals it)");
+  } else if (ReadSealParameters(g_keyBytes, &params) != SEAL_OK) {
+    CopyText(out, capacity, "sealed, not of a kind this version can read");
+  } else {
+    snprintf(out, capacity, "sealed (Argon2id, %lu MiB, passes: %lu)", (unsigned long)(params.memoryKiB / 1024),
+             (unsigned long)params.passes);
+    return params.derivation;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -74,7 +72,19 @@ int RunShowSettings(const CliOptions& options) {
     ok = ok && Line(label, c.chars);
   }
   ok = ok && Line("clipboard:", (s.optionFlags & OPT_CLIPBOARD) ? "on" : "off");
-  ok = ok && Line("derivation:", (s.optionFlags & OPT_DERIVATION_2) ? "2" : "1 (the original)");
+  char form[128];
+  const int keyDerivation = KeyForm(s.keyFilePath, form, sizeof form);
+  ok = ok && Line("key form:", form);
+  const char* settingsDerivation = (s.optionFlags & OPT_DERIVATION_2) ? "2" : "1 (the original)";
+  if (keyDerivation) {
+    char text[128];
+    snprintf(text, sizeof text,
+             "%d, named by the key file (the settings' derivation, %c, applies to original keys only)", keyDerivation,
+             settingsDerivation[0]);
+    ok = ok && Line("derivation:", text);
+  } else {
+    ok = ok && Line("derivation:", settingsDerivation);
+  }
   if (!ok) {
     ReportConsole(CONSOLE_FAILED, "standard output");
     return EXIT_FAILED;

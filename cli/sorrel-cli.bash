@@ -1,6 +1,7 @@
 # bash completion for sorrel-cli. The program itself names what may come at
 # the cursor (sorrel-cli __complete WORD...), from the tables its argument
-# parser checks: commands, each command's options, class names, derivations.
+# parser checks: commands, each command's options, class names, derivations,
+# and the sites of the site file for a pass phrase.
 _sorrel_cli() {
   local program=${COMP_WORDS[0]/#\~/$HOME}
   local cur=${COMP_WORDS[COMP_CWORD]} words=() i
@@ -17,6 +18,13 @@ _sorrel_cli() {
     @files*)
       compopt -o filenames 2>/dev/null || true
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      ;;
+    @sites*)
+      # Site names, one a line, already matched to the word; they may hold blanks.
+      local name
+      while IFS= read -r name; do
+        if [ -n "$name" ]; then COMPREPLY+=("$(printf '%q' "$name")"); fi
+      done < <(printf '%s\n' "${candidates#@sites}")
       ;;
     @list*)
       # A comma-separated list: complete its last item, offer no item twice.

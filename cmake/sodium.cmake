@@ -20,8 +20,8 @@ set(src ${SORREL_SODIUM_SOURCE}/src/libsodium)
 if(NOT EXISTS ${src}/crypto_auth/hmacsha256/auth_hmacsha256.c)
   message(FATAL_ERROR "libsodium's sources are not in ${SORREL_SODIUM_SOURCE}: scripts/install-deps.sh unpacks them")
 endif()
-# The portable reference code of each primitive only: libsodium picks its
-# processor-specific variants in sodium_init(), which the engine never calls.
+# The portable code of each primitive, and on Windows Argon2id's SSSE3 fill:
+# engine/sodium_start.c is these files' sodium_init().
 add_library(sorrel_sodium STATIC
   ${src}/crypto_auth/hmacsha256/auth_hmacsha256.c
   ${src}/crypto_hash/sha256/cp/hash_sha256_cp.c
@@ -45,7 +45,15 @@ add_library(sorrel_sodium STATIC
   ${src}/crypto_stream/chacha20/ref/chacha20_ref.c
   ${src}/crypto_onetimeauth/poly1305/onetimeauth_poly1305.c
   ${src}/crypto_onetimeauth/poly1305/donna/poly1305_donna.c
+  ${PROJECT_SOURCE_DIR}/engine/sodium_start.c
   ${PROJECT_SOURCE_DIR}/engine/sodium_unused.c)
+if(WIN32)
+  # Argon2id's SSSE3 fill, chosen at start-up when the processor has it.
+  target_sources(sorrel_sodium PRIVATE ${src}/sodium/runtime.c ${src}/crypto_pwhash/argon2/argon2-fill-block-ssse3.c)
+  set_source_files_properties(${src}/crypto_pwhash/argon2/argon2-core.c
+    ${src}/crypto_pwhash/argon2/argon2-fill-block-ssse3.c PROPERTIES COMPILE_DEFINITIONS "HAVE_EMMINTRIN_H;HAVE_TMMINTRIN_H")
+  set_source_files_properties(${src}/sodium/runtime.c PROPERTIES COMPILE_DEFINITIONS HAVE_CPUID)
+endif()
 target_include_directories(sorrel_sodium SYSTEM PUBLIC ${src}/include)
 target_include_directories(sorrel_sodium PRIVATE ${src}/include/sodium)
 target_compile_definitions(sorrel_sodium PUBLIC SODIUM_STATIC PRIVATE CONFIGURED=1)

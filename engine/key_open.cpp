@@ -67,14 +67,17 @@ KeyOpenStatus OpenKey(const unsigned char* file, int count, const char* keyPassw
 
 int KeyDerivation(const OpenedKey& key) { return key.sealed ? key.seal.derivation : 0; }
 
-void ApplyKeyDerivation(const OpenedKey& key, SettingsRecord* settings) {
-  if (!key.sealed) return;
-  if (key.seal.derivation == 2) {
-    settings->optionFlags |= OPT_DERIVATION_2;
-  } else {
-    settings->optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
-  }
+int KeyFileDerivation(const unsigned char* file, int count) {
+  SealParameters p;
+  return IsSealedKey(file, count) && ReadSealParameters(file, &p) == SEAL_OK ? p.derivation : 0;
 }
+
+void SetDerivation(SettingsRecord* settings, int derivation) {
+  if (derivation == 2) settings->optionFlags |= OPT_DERIVATION_2;
+  if (derivation == 1) settings->optionFlags &= ~(uint32_t)OPT_DERIVATION_2;
+}
+
+void ApplyKeyDerivation(const OpenedKey& key, SettingsRecord* settings) { SetDerivation(settings, KeyDerivation(key)); }
 
 bool DeriveWithKey(const SettingsRecord& settings, const OpenedKey& key, const char* passPhrase, int32_t length,
                    char* output) {

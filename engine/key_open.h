@@ -42,6 +42,13 @@ KeyOpenStatus CheckKeyFileShape(const unsigned char* file, int count);
 // form, whose derivation the settings choose.
 int KeyDerivation(const OpenedKey& key);
 
+// The derivation a key file's header names before it is opened: 1 or 2 for
+// a sealed key this version reads, 0 for any other file.
+int KeyFileDerivation(const unsigned char* file, int count);
+
+// Derivation 2 sets OPT_DERIVATION_2, 1 clears it, 0 leaves the settings as they are.
+void SetDerivation(SettingsRecord* settings, int derivation);
+
 // A sealed key's derivation replaces the settings' OPT_DERIVATION_2 bit.
 void ApplyKeyDerivation(const OpenedKey& key, SettingsRecord* settings);
 

@@ -81,7 +81,7 @@ int CreateKey(unsigned char* buffer, const char* keyPassword) {
 
 bool WriteKeyFile(const char* path, const unsigned char* buffer, int count) {
   if (count < 0) return false;
-  return ReplaceFileContents(path, buffer, (size_t)count);
+  return ReplaceKeyFileContents(path, buffer, (size_t)count, path);
 }
 
 int ReadKeyFile(const char* path, unsigned char* buffer) {

@@ -21,7 +21,8 @@ bool MaskWithPassword(unsigned char* buffer, const char* keyPassword, int count)
 // A new masked key in buffer (at least 103 bytes): 103, or 0 on failure.
 int CreateKey(unsigned char* buffer, const char* keyPassword);
 
-// Replaces the file at path with count bytes; on false it is unchanged.
+// Replaces the file at path with count bytes; on false it is unchanged. A
+// new file is readable by its owner alone, a replaced one keeps its permissions.
 bool WriteKeyFile(const char* path, const unsigned char* buffer, int count);
 
 // Reads a key file into buffer (at least 178 bytes, KEY_BUFFER_SIZE in

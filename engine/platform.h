@@ -21,6 +21,11 @@ bool PlatformSyncFile(FILE* file);
 // alone. True when target does not exist.
 bool PlatformCopyPermissions(FILE* file, const char* temporary, const char* target);
 
+// Makes a file just created at temporary, open as file and still empty,
+// readable and writable by its owner alone (Linux: mode 0600; Windows: a new
+// file's usual access, nothing to do).
+bool PlatformOwnerOnly(FILE* file, const char* temporary);
+
 // Replaces target with source in one step.
 bool PlatformReplaceFile(const char* source, const char* target);
 

@@ -72,6 +72,8 @@ bool PlatformCopyPermissions(FILE* file, const char*, const char* target) {
   return fchmod(fd, st.st_mode & 07777) == 0;
 }
 
+bool PlatformOwnerOnly(FILE* file, const char*) { return fchmod(fileno(file), S_IRUSR | S_IWUSR) == 0; }
+
 bool PlatformReplaceFile(const char* source, const char* target) {
   char from[4096], to[4096];
   if (!Convert("UTF-8", "CP932", source, from, sizeof from) || !Convert("UTF-8", "CP932", target, to, sizeof to))

@@ -19,6 +19,8 @@ FILE* PlatformOpenFile(const char*, const char*) {
 
 bool PlatformSyncFile(FILE*) { return false; }
 
+bool PlatformOwnerOnly(FILE*, const char*) { return false; }
+
 bool PlatformReplaceFile(const char*, const char*) { return false; }
 
 bool PlatformRemoveFile(const char*) { return false; }

@@ -28,6 +28,9 @@ bool PlatformCopyPermissions(FILE*, const char* temporary, const char* target) {
   return kept == 0 || SetFileAttributesA(temporary, kept | FILE_ATTRIBUTE_ARCHIVE) != 0;
 }
 
+// A new file takes the folder's access list: the user's profile keeps it from others.
+bool PlatformOwnerOnly(FILE*, const char*) { return true; }
+
 bool PlatformReplaceFile(const char* source, const char* target) {
   // Not every file system refuses to replace a read-only file: refuse here.
   DWORD attributes = GetFileAttributesA(target);

@@ -39,21 +39,17 @@ bool MakeTemporaryName(const char* path, char* out, size_t capacity) {
   return AppendText(out, capacity, directory) && AppendText(out, capacity, "~") && AppendText(out, capacity, hex);
 }
 
-}  // namespace
-
-bool ReplaceFileContents(const char* path, const void* data, size_t size) {
-  return ReplaceFileContentsAs(path, data, size, path);
-}
-
-bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, const char* modelPath) {
+// ownerOnly: a new file (none at modelPath) is kept from other users.
+bool Replace(const char* path, const void* data, size_t size, const char* modelPath, bool ownerOnly) {
   char temporary[512];
   if (!MakeTemporaryName(path, temporary, sizeof temporary)) return false;
 
   FILE* file = Faulted(FILE_STEP_OPEN) ? nullptr : PlatformOpenFile(temporary, "wb");
   if (!file) return false;
 
-  // Before any byte is in it: a key file kept for its owner alone stays so.
-  bool ok = PlatformCopyPermissions(file, temporary, modelPath);
+  // Before any byte is in it: a key file kept for its owner alone stays so,
+  // and a new one is made so.
+  bool ok = (!ownerOnly || PlatformOwnerOnly(file, temporary)) && PlatformCopyPermissions(file, temporary, modelPath);
   const unsigned char* bytes = (const unsigned char*)data;
   // Written in small pieces so that every write is checked on its own.
   for (size_t done = 0; ok && done < size;) {
@@ -66,4 +62,18 @@ bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, cons
   ok = ok && closed && !Faulted(FILE_STEP_REPLACE) && PlatformReplaceFile(temporary, path);
   if (!ok) PlatformRemoveFile(temporary);
   return ok;
+}
+
+}  // namespace
+
+bool ReplaceFileContents(const char* path, const void* data, size_t size) {
+  return Replace(path, data, size, path, false);
+}
+
+bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, const char* modelPath) {
+  return Replace(path, data, size, modelPath, false);
+}
+
+bool ReplaceKeyFileContents(const char* path, const void* data, size_t size, const char* modelPath) {
+  return Replace(path, data, size, modelPath, true);
 }

@@ -22,3 +22,7 @@ bool ReplaceFileContents(const char* path, const void* data, size_t size);
 // The same, the new file taking the permissions of modelPath where that
 // exists: a copy of a key kept from other users is kept from them too.
 bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, const char* modelPath);
+
+// The same for a key: a new file (none at modelPath) is readable by its owner
+// alone; one that replaces a file keeps that file's permissions.
+bool ReplaceKeyFileContents(const char* path, const void* data, size_t size, const char* modelPath);

@@ -4,6 +4,7 @@
 
 #include "keyfile.h"
 #include "platform.h"
+#include "sodium/core.h"
 #include "sodium/crypto_aead_xchacha20poly1305.h"
 #include "sodium/crypto_pwhash.h"
 #include "text.h"
@@ -44,6 +45,9 @@ bool InRange(const SealParameters& p) {
 // The wrapping key: Argon2id over the key password's bytes. The parameters
 // are in range here, so a failure can only be the memory.
 bool WrapKey(const char* keyPassword, const unsigned char* salt, const SealParameters& p, unsigned char* key) {
+  // Picks the fastest Argon2id code for this processor, once.
+  static const bool started = sodium_init() >= 0;
+  (void)started;
   return crypto_pwhash(key, WRAP_KEY_SIZE, keyPassword, strlen(keyPassword), salt, p.passes, (size_t)p.memoryKiB * 1024,
                        crypto_pwhash_ALG_ARGON2ID13) == 0;
 }

@@ -21,6 +21,19 @@ bool AppendText(char* destination, size_t capacity, const char* source) {
   return true;
 }
 
+bool AppendNumber(char* destination, size_t capacity, long value) {
+  char digits[24];
+  char* p = digits + sizeof digits;
+  *--p = 0;
+  unsigned long n = value < 0 ? 0UL - (unsigned long)value : (unsigned long)value;
+  do {
+    *--p = (char)('0' + n % 10);
+    n /= 10;
+  } while (n);
+  if (value < 0) *--p = '-';
+  return AppendText(destination, capacity, p);
+}
+
 void WipeMemory(void* memory, size_t size) {
 #if defined(__GNUC__)
   // A whole-width memset; the empty asm claims to read the memory, so the

@@ -33,6 +33,11 @@ void CheckParse(int argc, const char* const* argv) {
   }
   if (options.hasLength) FUZZ_CHECK(options.length >= 1 && options.length <= CLI_MAX_LENGTH);
   FUZZ_CHECK(options.derivation >= 0 && options.derivation <= 2);
+  FUZZ_CHECK(options.kdfMemoryMiB == 0 ||
+             (options.kdfMemoryMiB >= CLI_KDF_MEMORY_MIN && options.kdfMemoryMiB <= CLI_KDF_MEMORY_MAX));
+  FUZZ_CHECK(options.kdfPasses >= 0 && options.kdfPasses <= 16);
+  if (options.unsealed) FUZZ_CHECK(options.kdfMemoryMiB == 0 && options.kdfPasses == 0);
+  if (options.hasCounter) FUZZ_CHECK(options.counter >= 1 && options.counter <= 9999);
   if (options.clip) FUZZ_CHECK(options.clipSeconds >= 1 && options.clipSeconds <= CLI_MAX_CLIP_SECONDS);
   if (options.hasClasses) {
     FUZZ_CHECK(options.classFlags != 0);
@@ -46,11 +51,20 @@ void CheckParse(int argc, const char* const* argv) {
     case CLI_INIT:
       FUZZ_CHECK(options.keyPath[0] != 0);
       break;
+    case CLI_SITE_SET:
+    case CLI_SITE_SHOW:
+    case CLI_SITE_REMOVE:
+    case CLI_SITE_NEXT:
+      FUZZ_CHECK(options.hasPassPhrase);
+      break;
     case CLI_GENERATE:
+    case CLI_SITE_LIST:
     case CLI_SHOW_SETTINGS:
     case CLI_VERIFY:
     case CLI_EXPORT_KEY:
     case CLI_CHANGE_KEY_PASSWORD:
+    case CLI_SEAL_KEY:
+    case CLI_UNSEAL_KEY:
     case CLI_HELP:
     case CLI_VERSION:
       break;

@@ -14,6 +14,7 @@
 #include "derive_reference.h"
 #include "fuzz_files.h"
 #include "keyfile.h"
+#include "sealed_key.h"
 #include "settings.h"
 
 namespace {
@@ -131,12 +132,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The key as given, whatever its count...
   Check(settings, key, (int32_t)keySize, keyPassword, passPhrase, length);
 
-  // ...and as the key file reader delivers it: the first 105 bytes, by count.
+  // ...and as the key file reader delivers it: a sealed key whole, else the
+  // first 105 bytes, by count.
   FUZZ_CHECK(WriteKeyFile(keyPath.c_str(), key, (int)keySize));
   unsigned char read[KEY_BUFFER_SIZE];
   memset(read, 0x5A, sizeof read);
   const int n = ReadKeyFile(keyPath.c_str(), read);
-  FUZZ_CHECK(n == (int)(keySize < KEY_READ_LIMIT ? keySize : KEY_READ_LIMIT));
+  const bool sealed = IsSealedKey(key, (int)keySize);
+  FUZZ_CHECK(n == (int)(sealed || keySize < KEY_READ_LIMIT ? keySize : KEY_READ_LIMIT));
   FUZZ_CHECK(memcmp(read, key, (size_t)n) == 0);
   for (size_t i = (size_t)n; i < sizeof read; ++i) FUZZ_CHECK(read[i] == 0x5A);
   Check(settings, read, n, keyPassword, passPhrase, length);

@@ -27,8 +27,8 @@ BackupStatus ReadAll(const char* text, size_t size, BackupReader* reader) {
     FUZZ_CHECK(status >= BACKUP_MORE && status <= BACKUP_KEY_CHECK);
     // A line is taken whole or not at all: the reader moves on by one line at most.
     FUZZ_CHECK(reader->line == wanted || reader->line == wanted + 1);
-    FUZZ_CHECK(reader->line >= 0 && reader->line <= BACKUP_LINES + 1);
-    FUZZ_CHECK((status == BACKUP_COMPLETE) == (reader->line == BACKUP_LINES + 1));
+    FUZZ_CHECK(reader->line >= 0 && reader->line <= BACKUP_MAX_LINES + 1);
+    FUZZ_CHECK((status == BACKUP_COMPLETE) == (reader->version != 0 && reader->line == reader->lines + 1));
     line.clear();
   }
   return status;
@@ -39,11 +39,14 @@ BackupStatus ReadAll(const char* text, size_t size, BackupReader* reader) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static BackupReader reader, again;
   if (ReadAll((const char*)data, size, &reader) != BACKUP_COMPLETE) return 0;
-  FUZZ_CHECK(reader.key[KEY_FILE_SIZE - 1] == 0);
+  // Version 1 gives an original key, version 2 a sealed one.
+  const size_t keySize = (size_t)reader.keySize;
+  FUZZ_CHECK(reader.version == 1 ? keySize == KEY_FILE_SIZE && reader.key[KEY_FILE_SIZE - 1] == 0
+                                 : keySize == SEALED_KEY_SIZE && IsSealedKey(reader.key, (int)keySize));
   char text[BACKUP_TEXT_CAPACITY];
-  const size_t n = WriteKeyBackup(reader.key, KEY_FILE_SIZE, text, sizeof text);
+  const size_t n = WriteKeyBackup(reader.key, (int)keySize, text, sizeof text);
   FUZZ_CHECK(n > 0 && n == strlen(text));
   FUZZ_CHECK(ReadAll(text, n, &again) == BACKUP_COMPLETE);
-  FUZZ_CHECK(memcmp(again.key, reader.key, KEY_FILE_SIZE) == 0);
+  FUZZ_CHECK(again.keySize == reader.keySize && memcmp(again.key, reader.key, keySize) == 0);
   return 0;
 }

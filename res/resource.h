@@ -30,3 +30,15 @@
 #define IDC_KEY_PASSWORD_CONFIRM 1021
 #define IDC_STATUS 1022
 #define IDC_SEAL_KEY 1023
+
+// Site rules: the main window's note and button, and the site dialog, which
+// also takes IDC_LENGTH, IDC_USE_DIGITS to IDC_USE_SYMBOLS and IDC_USE_DERIVATION_2.
+#define IDD_SITE 120
+#define IDC_SITE_NOTE 1101
+#define IDC_SITE 1102
+#define IDC_SITE_NAME 1103
+#define IDC_SITE_STATE 1104
+#define IDC_COUNTER 1105
+#define IDC_NEXT_PASSWORD 1106
+#define IDC_COUNTER_HINT 1107
+#define IDC_DELETE 1108

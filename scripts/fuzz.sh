@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (clang, ASan, UBSan) and runs one of them, or all,
 # for the given time from a copy of its seed corpus in fuzz/corpus/<target>.
-# Usage: scripts/fuzz.sh settings|derive|cli_args|cli_input|key_backup|all SECONDS
+# Usage: scripts/fuzz.sh settings|derive|cli_args|cli_input|key_backup|site_rules|all SECONDS
 # Build directory: $SORREL_FUZZ_BUILD_DIR, default build/fuzz. Findings (crash-*,
 # leak-*, timeout-*) are kept in <build>/findings/<target>/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-targets=(settings derive cli_args cli_input key_backup)
+targets=(settings derive cli_args cli_input key_backup key_open site_rules)
 what=${1:-}
 seconds=${2:-}
 if [ -z "$what" ] || ! [[ "$seconds" =~ ^[0-9]+$ ]]; then

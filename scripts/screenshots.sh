@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders each dialog of res/sorrel.rc under Xvfb and Wine (code page 932) into
 # docs/main.png, docs/settings.png, docs/key-password.png, docs/key-create.png,
-# and the program's message boxes about the key into build/screenshots/box-*.png.
+# docs/site-rules.png, and the program's message boxes about the key into
+# build/screenshots/box-*.png.
 # The dialogs come from scripts/show_dialog.cpp, filled with sample values.
 # Usage: scripts/screenshots.sh   (SORREL_BUILD_DIR: where to build, default build/)
 set -euo pipefail
@@ -38,8 +39,8 @@ cat >"$work/shoot.sh" <<'SHOOT'
 set -euo pipefail
 work=$1 docs=$2
 cd "$work"
-for shot in 101:main 102:settings 103:key-password 112:key-create box-key-not-opened box-key-mismatch box-seal \
-  box-reseal box-too-long box-found-beside box-not-found; do
+for shot in 101:main 102:settings 103:key-password 112:key-create 120:site-rules box-key-not-opened box-key-mismatch \
+  box-seal box-reseal box-too-long box-found-beside box-not-found; do
   id=${shot%%:*} name=${shot#*:} out=$docs
   case $shot in box-*) out=$work ;; esac
   rm -f geometry.txt

@@ -1,7 +1,7 @@
 // Shows one dialog of res/sorrel.rc, filled as the program fills it, or one
 // of the program's message boxes, for scripts/screenshots.sh; prints its
 // window rectangle and stays up for the given number of seconds.
-// Usage: show_dialog.exe 101|102|103|112|box-NAME [SECONDS]
+// Usage: show_dialog.exe 101|102|103|112|120|box-NAME [SECONDS]
 #include <windows.h>
 
 #include <cstdio>
@@ -24,11 +24,12 @@ void Fill(HWND dlg, int id) {
     case IDD_MAIN:
       SendMessageW(dlg, WM_SETICON, ICON_SMALL,
                    (LPARAM)LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_MAIN)));
-      SetDlgItemTextW(dlg, IDC_PASSPHRASE, L"example.com");
+      SetDlgItemTextW(dlg, IDC_PASSPHRASE, L"ふるさと図書館");
+      SetDlgItemTextW(dlg, IDC_SITE_NOTE, L"このサイト：8文字・英数字・2回目");
       break;
     case IDD_SETTINGS:
       SetDlgItemTextW(dlg, IDC_KEY_FILE_PATH, L"C:\\users\\sorrel\\マイキー.key");
-      SetDlgItemTextW(dlg, IDC_SETTINGS_KEY_PASSWORD, L"password");
+      SetDlgItemTextW(dlg, IDC_SETTINGS_KEY_PASSWORD, L"かぎのパスワード");
       SetDlgItemInt(dlg, IDC_LENGTH, 16, FALSE);
       for (int box = IDC_COPY_TO_CLIPBOARD; box <= IDC_USE_SYMBOLS; ++box) CheckDlgButton(dlg, box, BST_CHECKED);
       CheckDlgButton(dlg, IDC_USE_DERIVATION_2, BST_CHECKED);
@@ -38,7 +39,18 @@ void Fill(HWND dlg, int id) {
       SetDlgItemTextW(dlg, IDC_SYMBOL_CHARS, L"!#$%&()*+,-.\\/:;<=>?@[]^_`{|}~");
       break;
     case IDD_KEY_PASSWORD:
-      SetDlgItemTextW(dlg, IDC_KEY_PASSWORD, L"password");
+      SetDlgItemTextW(dlg, IDC_KEY_PASSWORD, L"かぎのパスワード");
+      break;
+    case IDD_SITE:
+      // Just after 次のパスワードへ, before 保存.
+      SetDlgItemTextW(dlg, IDC_SITE_NAME, L"ふるさと図書館");
+      SetDlgItemTextW(dlg, IDC_SITE_STATE, L"このサイトの設定です。");
+      SetDlgItemInt(dlg, IDC_LENGTH, 8, FALSE);
+      for (int box = IDC_USE_DIGITS; box <= IDC_USE_UPPER; ++box) CheckDlgButton(dlg, box, BST_CHECKED);
+      CheckDlgButton(dlg, IDC_USE_DERIVATION_2, BST_CHECKED);
+      SetDlgItemInt(dlg, IDC_COUNTER, 2, FALSE);
+      SetDlgItemTextW(dlg, IDC_COUNTER_HINT,
+                      L"保存すると2回目の新しいパスワードになります。前のパスワードは、回数を1に戻すと出ます。");
       break;
     case IDD_KEY_CREATE:
       SetDlgItemTextW(dlg, IDC_STATUS, L"キーパスワードを設定して[生成]ボタンを押してください。");

@@ -82,6 +82,17 @@ TEST(CliArguments, TakesWhatEachCommandAllows) {
       {{"init", "--key", "k", "--force"}, CLI_INIT, nullptr, "", "k", "", 0, 0, true},
       {{"init", "--settings=a=b.ini", "--key=k"}, CLI_INIT, nullptr, "a=b.ini", "k", "", 0, 0, false},
       {{"show-settings", "--settings", "s.ini"}, CLI_SHOW_SETTINGS, nullptr, "s.ini", "", "", 0, 0, false},
+      {{"site", "set", "--classes=digits", "a b", "--length", "8"},
+       CLI_SITE_SET,
+       "a b",
+       "",
+       "",
+       "",
+       8,
+       OPT_DIGITS,
+       false},
+      {{"site", "list", "--settings", "s.ini"}, CLI_SITE_LIST, nullptr, "s.ini", "", "", 0, 0, false},
+      {{"site", "next", "--", "-x-"}, CLI_SITE_NEXT, "-x-", "", "", "", 0, 0, false},
       {{"--help"}, CLI_HELP, nullptr, "", "", "", 0, 0, false},
       {{"generate", "--length", "0", "-h"}, CLI_HELP, nullptr, "", "", "", 0, 0, false},
   };
@@ -187,6 +198,13 @@ TEST(CliArguments, RefusesUsageErrorsWithTheirReason) {
       {{"import-key"}, "import-key needs a FILE"},
       {{"import-key", "--key", "k", "b.key"}, "does not apply to import-key"},
       {{"new-key", "--clip", "a.key"}, "does not apply to new-key"},
+      {{"site"}, "site needs one of: set, list, show, remove, next"},
+      {{"site", "frob"}, "unknown site command (set, list, show, remove, next): frob"},
+      {{"site", "show"}, "site show needs a SITE"},
+      {{"site", "list", "x"}, "unexpected argument for site list"},
+      {{"site", "next", "x", "--counter", "2"}, "--counter does not apply to site next"},
+      {{"site", "set", "x", "--counter", "0"}, "--counter takes a number from 1 to 9999"},
+      {{"generate", "--counter", "10000"}, "--counter takes a number from 1 to 9999"},
   };
   for (const Case& c : cases) {
     Parsed p = Parse(c.args);

@@ -12,7 +12,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/sorrel-cli-clip.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 
-printf 'key password\nkey password\n' | "$cli" new-key my.key || { echo "new-key failed"; exit 1; }
+printf 'key password\nkey password\n' | "$cli" new-key --kdf-memory 8 --kdf-passes 1 my.key || { echo "new-key failed"; exit 1; }
 "$cli" init --key my.key --settings setting.ini || { echo "init failed"; exit 1; }
 expected=$(echo 'key password' | "$cli" generate --settings setting.ini example.com) || { echo "generate failed"; exit 1; }
 printf '%s\n' "$expected" >pattern  # for grep -f: a pattern in grep's arguments would find itself

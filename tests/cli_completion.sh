@@ -8,6 +8,7 @@ source "$script" || { echo "cli_completion: $script does not source" >&2; exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 touch "$work/my.key" "$work/my.ini"
+printf '# sites\nexample.com\tlength=8\nmy bank\tnote=x\n' >"$work/sites.txt"
 cd "$work"
 
 failed=0
@@ -42,6 +43,10 @@ check "generate --settings my." "my.ini my.key"
 check "change-key-password --keep-old = my.k" "my.key"
 check "new-key m" "my.ini my.key"
 check "generate example" ""
+check "generate --settings my.ini " "example.com my\\ bank"
+check "site " "set list show remove next"
+check "site next --settings=my.ini e" "example.com"
+check "site l" "list"
 check "frobnicate --" ""
 [ "$failed" -eq 0 ] && echo "cli_completion: every line completes as expected"
 exit "$failed"

@@ -29,16 +29,19 @@ same() {  # same NAME INPUT ARGS...
   if [ -n "$a" ] && [ "$a" = "$b" ]; then echo "ok   $name: $a"; else echo "FAIL $name: '$a' != '$b'"; failed=1; fi
 }
 
-run_native "$kp"$'\n'"$kp"$'\n' new-key 表/鍵.key
+# Sealed keys at the smallest parameters, and one of the original form.
+small=(--kdf-memory 8 --kdf-passes 1)
+run_native "$kp"$'\n'"$kp"$'\n' new-key "${small[@]}" 表/鍵.key
+run_native "$kp"$'\n'"$kp"$'\n' new-key --unsealed original.key
 "$native" init --key 表/鍵.key --settings setting.ini
-printf '%s\n%s\n' 'correct horse' 'correct horse' | iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key win.key
+printf '%s\n%s\n' 'correct horse' 'correct horse' | iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key "${small[@]}" win.key
 
 same "Japanese pass phrase argument" "$kp"$'\n' generate --settings setting.ini 表計算ソフト
 same "Japanese pass phrase piped" "$kp"$'\n予約サイト\n' generate --settings setting.ini
 same "half-width katakana" "$kp"$'\nﾊﾟｽﾜｰﾄﾞ\n' generate --settings setting.ini
 same "length 1023, two classes" "$kp"$'\n' generate --settings setting.ini --length 1023 --classes digits,symbols example.com
 same "length 1" "$kp"$'\n' generate --settings setting.ini --length 1 example.com
-same "wrong key password, not verified" $'wrong password\n' generate --settings setting.ini --no-verify example.com
+same "original key, wrong key password, not verified" $'wrong password\n' generate --settings setting.ini --key original.key --no-verify example.com
 same "key made by the Windows build" $'correct horse\n' generate --settings setting.ini --key win.key example.com
 
 exit $failed

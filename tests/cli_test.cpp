@@ -21,6 +21,7 @@
 #include "key_check.h"
 #include "keyfile.h"
 #include "platform.h"
+#include "sealed_key.h"
 #include "settings.h"
 #include "test_files.h"
 
@@ -497,7 +498,7 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
   for (const Case& c : cases) {
     const std::string path = dir + "new.key";
     PlatformRemoveFile(path.c_str());
-    CliRun run = RunCli({"new-key", path}, Terminal(c.first + "\n" + c.second + "\n"));
+    CliRun run = RunCli({"new-key", "--unsealed", path}, Terminal(c.first + "\n" + c.second + "\n"));
     EXPECT_EQ(run.out, "") << c.name;
     if (c.message) {
       EXPECT_EQ(run.status, 1) << c.name;
@@ -527,10 +528,10 @@ TEST_F(Cli, NewKeyReplacesAKeyOnlyWhenForced) {
   EXPECT_TRUE(Contains(run.err, "--force")) << run.err;
   EXPECT_EQ(ReadBytes(keyA), before);
 
-  run = RunCli({"new-key", "--force", keyA}, "password1\npassword1\n");
+  run = RunCli({"new-key", "--force", "--kdf-memory", "8", "--kdf-passes", "1", keyA}, "password1\npassword1\n");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_NE(ReadBytes(keyA), before);
-  EXPECT_EQ(ReadBytes(keyA).size(), (size_t)KEY_FILE_SIZE);
+  EXPECT_EQ(ReadBytes(keyA).size(), (size_t)SEALED_KEY_SIZE);
 
   run = RunCli({"new-key", dir + "no/such/dir/x.key"}, "password1\npassword1\n");
   EXPECT_EQ(run.status, 1);
@@ -622,6 +623,82 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
   EXPECT_TRUE(Contains(run.out, "derivation:    1 (the original)\n")) << run.out;
   run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
   EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
+  const std::string sites = dir + "sites.txt", kp = std::string(KP_JAPANESE.utf8) + "\n";
+  const uint32_t DL = OPT_DIGITS | OPT_LOWER;
+  struct Step {
+    std::vector<std::string> args;  // after the command's words, --settings added
+    int status;
+    std::string out, err;  // parts of what is printed, UTF-8
+  } steps[] = {
+      {{"site", "set", "example.com", "--length", "12", "--classes", "lower,digits"},
+       0,
+       "example.com: 12 characters, classes digits,lower\n",
+       ""},
+      {{"site", "set", PP_SITE.utf8, "--counter", "2"}, 0, std::string(PP_SITE.utf8) + ": counter 2\n", ""},
+      {{"site", "set", "Example.com"}, 0, "", "did you mean 'example.com'?"},
+      {{"site", "list"},
+       0,
+       "example.com: 12 characters, classes digits,lower\n" + std::string(PP_SITE.utf8) +
+           ": counter 2\nExample.com: the settings' length, classes and derivation\n",
+       ""},
+      {{"site", "remove", "Example.com"}, 0, "", ""},
+      {{"site", "next", "example.com"}, 0, "example.com: counter 2 now, was 1", ""},
+      {{"site", "next", "example.com"}, 0, " --counter 2 example.com\n", ""},
+      {{"site", "show", "example.com"},
+       0,
+       "classes:       digits,lower\nderivation:    1 (the settings')\ncounter:       3",
+       ""},
+      {{"site", "show", "EXAMPLE.COM"}, 1, "", "no site rule for this pass phrase: EXAMPLE.COM"},
+      {{"site", "remove", PP_SITE.utf8}, 0, "", ""},
+      {{"site", "remove", PP_SITE.utf8}, 1, "", "no site rule"},
+  };
+  for (const Step& s : steps) {
+    std::vector<std::string> args = s.args;
+    args.insert(args.begin() + 2, {"--settings", settings});
+    CliRun run = RunCli(args, "");
+    EXPECT_EQ(run.status, s.status) << args[2] << ": " << run.err;
+    EXPECT_TRUE(Contains(run.out, Terminal(s.out))) << args[1] << " printed:\n" << run.out;
+    EXPECT_TRUE(Contains(run.err, Terminal(s.err))) << args[1] << " said:\n" << run.err;
+  }
+  EXPECT_EQ(ReadBytes(sites), "example.com\tlength=12\tclasses=digits,lower\tcounter=3\n");
+
+  // generate takes the rule, the options over it, and warns of a typo.
+  struct Case {
+    std::vector<std::string> args;
+    const char* passPhrase;  // what the engine derives from, by hand
+    int32_t length;
+    uint32_t classes;
+    const char* warning;
+  } cases[] = {
+      {{"example.com"}, "example.com#3", 12, DL, ""},
+      {{"--counter", "1", "example.com"}, "example.com", 12, DL, ""},
+      {{"--length", "20", "--counter=2", "example.com"}, "example.com#2", 20, DL, ""},
+      {{"--classes", "upper", "example.com"}, "example.com#3", 12, OPT_UPPER, ""},
+      {{"example.com#3", "--length", "12", "--classes", "digits,lower"}, "example.com#3", 12, DL, ""},
+      {{"Example.com "}, "Example.com ", 0, 0, "did you mean 'example.com'?"},
+      {{}, "example.com#3", 12, DL, ""},  // typed at the prompt
+  };
+  for (const Case& c : cases) {
+    CliRun run = Generate(c.args, kp + (c.args.empty() ? "example.com\n" : ""));
+    EXPECT_EQ(run.out, Expected(settings, "", KP_JAPANESE.cp932, c.passPhrase, c.length, c.classes) + "\n")
+        << c.passPhrase << ": " << run.err;
+    EXPECT_TRUE(Contains(run.err, c.warning)) << run.err;
+  }
+
+  // A broken line stops both generate and the site commands, and the file stays.
+  const std::string broken = "# mine\nexample.com\tlength=12\nexample.com\tcounter=2\n";
+  ASSERT_TRUE(WriteBytes(sites, broken));
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"generate", "--settings", settings, "example.com"}, {"site", "set", "--settings", settings, "abcd"}}) {
+    CliRun run = RunCli(args, kp);
+    EXPECT_EQ(run.status, 1) << args[0];
+    EXPECT_EQ(run.out, "") << args[0];
+    EXPECT_TRUE(Contains(run.err, "sites.txt: line 3: the pass phrase of an earlier line")) << run.err;
+  }
+  EXPECT_EQ(ReadBytes(sites), broken);
 }
 
 TEST_F(Cli, VerifySaysWhetherTheKeyPasswordUnmasksTheKey) {
@@ -928,3 +1005,107 @@ TEST_F(Cli, ClipLeavesThePasswordOnTheClipboardForAWhile) {
   EXPECT_EQ(ClipboardText(), "copied meanwhile");
 }
 #endif
+
+// One key through every change of form: each keeps every password (unless
+// --derivation says otherwise), and a key password that does not open a
+// sealed key gives none, --no-verify or not.
+TEST_F(Cli, SealedKeysKeepEveryPasswordThroughEachCommand) {
+  const std::string ini = MakeSettings("sealed.ini", keyB, [](SettingsRecord*) {}), old = dir + "old.key";
+  const std::string original = ReadBytes(keyB), small[] = {"--kdf-memory", "8", "--kdf-passes", "1"};
+  SetMode(keyB, 0640);
+  auto password = [&](const Text& kp, const char* derivation) {
+    return RunCli({"generate", "--settings", ini, "--derivation", derivation, "example.com"}, Terminal(Line(kp))).out;
+  };
+  const std::string derived1 = password(KP_ASCII, "1"), derived2 = password(KP_ASCII, "2");
+  ASSERT_NE(derived1, "");
+  enum Form { ORIGINAL = KEY_FILE_SIZE, SEALED = SEALED_KEY_SIZE };
+  struct Step {
+    std::vector<std::string> args;  // after the command: --settings ini
+    std::string input;
+    int status;
+    const char* says;  // in standard output, or in standard error on failure
+    Form form;         // the key file's afterwards
+    Text keyPassword;  // that opens it afterwards
+    int derivation;    // the one its passwords are made by: 1, 2
+  } steps[] = {
+      {{"seal-key", small[0], small[1], small[2], small[3], "--keep-old", old},
+       Line(KP_ASCII),
+       0,
+       "every password stays the same",
+       SEALED,
+       KP_ASCII,
+       1},
+      {{"generate", "example.com"},
+       Line(KP_KANA),
+       1,
+       "the key password is wrong, or the key file is damaged",
+       SEALED,
+       KP_ASCII,
+       1},
+      {{"generate", "--no-verify", "example.com"}, Line(KP_KANA), 1, "nothing derived", SEALED, KP_ASCII, 1},
+      {{"show-settings"}, "", 0, "sealed (Argon2id, 8 MiB, passes: 1)", SEALED, KP_ASCII, 1},
+      {{"change-key-password"},
+       Line(KP_ASCII) + Line(KP_ASCII) + Line(KP_ASCII),
+       1,
+       "must differ",
+       SEALED,
+       KP_ASCII,
+       1},
+      {{"change-key-password"},
+       Line(KP_ASCII) + Line(KP_KANJI) + Line(KP_KANJI),
+       0,
+       "every password stays the same",
+       SEALED,
+       KP_KANJI,
+       1},
+      {{"seal-key", "--derivation", "2"}, Line(KP_KANJI), 0, "every password changes", SEALED, KP_KANJI, 2},
+      {{"show-settings"}, "", 0, "2, named by the key file", SEALED, KP_KANJI, 2},
+      {{"unseal-key"}, Line(KP_KANA), 1, "the key password is wrong", SEALED, KP_KANJI, 2},
+      {{"unseal-key"}, Line(KP_KANJI), 0, "it is weaker", ORIGINAL, KP_KANJI, 1},
+      {{"unseal-key"}, Line(KP_KANJI), 1, "not sealed", ORIGINAL, KP_KANJI, 1},
+      {{"show-settings"}, "", 0, "original (weaker", ORIGINAL, KP_KANJI, 1},
+  };
+  for (const Step& step : steps) {
+    std::vector<std::string> args = step.args;
+    args.insert(args.begin() + 1, {"--settings", ini});
+    SCOPED_TRACE(args[0] + " " + args.back());
+    const std::string before = ReadBytes(keyB);
+    CliRun run = RunCli(args, Terminal(step.input));
+    EXPECT_EQ(run.status, step.status) << run.err;
+    EXPECT_TRUE(Contains(step.status ? run.err : run.out, step.says)) << run.out << run.err;
+    if (step.status) {
+      EXPECT_EQ(ReadBytes(keyB), before);
+    }
+    const std::string after = ReadBytes(keyB);
+    EXPECT_EQ(after.size(), (size_t)step.form);
+    EXPECT_EQ(ModeOf(keyB), ModeOf(old)) << "the key file's mode is kept";
+    EXPECT_EQ(RunCli({"generate", "--settings", ini, "example.com"}, Terminal(Line(step.keyPassword))).out,
+              step.derivation == 1 ? derived1 : derived2);
+    if (step.form == SEALED) {
+      EXPECT_EQ((int)after[10], step.derivation);
+    }
+  }
+  EXPECT_EQ(ReadBytes(old), original);
+#ifndef _WIN32
+  EXPECT_EQ(ModeOf(old), 0640u);
+#endif
+
+  // A paper backup of a sealed key gives its bytes back; a new key is sealed
+  // at the defaults, for its owner alone, and --unsealed is the original form.
+  const std::string sealed = dir + "s.key", copy = dir + "copy.key", plain = dir + "plain.key";
+  ASSERT_EQ(RunCli({"new-key", sealed}, Terminal(Line(KP_ASCII) + Line(KP_ASCII))).status, 0);
+  ASSERT_EQ(RunCli({"new-key", "--unsealed", plain}, Terminal(Line(KP_ASCII) + Line(KP_ASCII))).status, 0);
+  const std::string bytes = ReadBytes(sealed);
+  SealParameters params = {};
+  ASSERT_EQ(bytes.size(), (size_t)SEALED_KEY_SIZE);
+  ASSERT_EQ(ReadSealParameters((const unsigned char*)bytes.data(), &params), SEAL_OK);
+  EXPECT_EQ(params.passes * 1000000 + params.memoryKiB * 10 + (uint32_t)params.derivation, 3655362u);
+  EXPECT_EQ(ReadBytes(plain).size(), (size_t)KEY_FILE_SIZE);
+  CliRun backup = RunCli({"export-key", "--key", sealed}, "");
+  ASSERT_EQ(backup.status, 0) << backup.err;
+  ASSERT_EQ(RunCli({"import-key", copy}, backup.out).status, 0);
+  EXPECT_EQ(ReadBytes(copy), bytes);
+#ifndef _WIN32
+  for (const std::string& made : {sealed, plain, copy}) EXPECT_EQ(ModeOf(made), 0600u) << made;
+#endif
+}

@@ -27,6 +27,7 @@ const Text kEnterPassPhrase = {u"パスフレーズを入力してください",
                                "\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2"};
 const Text kDetailedSettings = {u"詳細設定", "\x8F\xDA\x8D\xD7\x90\xDD\x92\xE8"};
 const Text kGenerate = {u"生成", "\x90\xB6\x90\xAC"};
+const Text kSiteButton = {u"サイト別設定", "\x83\x54\x83\x43\x83\x67\x95\xCA\x90\xDD\x92\xE8"};
 const Text kSettingsCaption = {u"設定ダイアログ", "\x90\xDD\x92\xE8\x83\x5F\x83\x43\x83\x41\x83\x8D\x83\x4F"};
 const Text kBrowse = {u"参照", "\x8E\x51\x8F\xC6"};
 const Text kLengthLabel = {u"生成文字数 ：", "\x90\xB6\x90\xAC\x95\xB6\x8E\x9A\x90\x94\x20\x81\x46"};
@@ -89,14 +90,17 @@ struct ExpectedDialog {
 const uint32_t kPopupDialog = 0x80C800C8;  // WS_POPUP WS_CAPTION WS_SYSMENU DS_MODALFRAME DS_SETFONT DS_FIXEDSYS
 
 const std::vector<ExpectedDialog> kDialogs = {
-    {{IDD_MAIN, 0x00CA00CC, 0x00020000, 0, 0, 175, 54, kMainCaption},
+    {{IDD_MAIN, 0x00CA00CC, 0x00020000, 0, 0, 175, 60, kMainCaption},
      {
          {-1, kStatic, kEnterPassPhrase, 0x50020000, 0, 5, 4, 94, 8},
          {IDC_PASSPHRASE, kEdit, kEmpty, 0x50810080, 0, 3, 15, 169, 14},
-         {IDC_SETTINGS, kButton, kDetailedSettings, 0x50010000, 0, 123, 36, 49, 15},
-         {IDC_GENERATE, kButton, kGenerate, 0x50010001, 0, 3, 36, 117, 15},
+         {IDC_SETTINGS, kButton, kDetailedSettings, 0x50010000, 0, 123, 42, 49, 15},
+         {IDC_GENERATE, kButton, kGenerate, 0x50010001, 0, 3, 42, 57, 15},
+         // The site note: no mnemonic, cut with an ellipsis rather than wrapped.
+         {IDC_SITE_NOTE, kStatic, kEmpty, 0x5002408C, 0, 5, 31, 167, 8},
+         {IDC_SITE, kButton, kSiteButton, 0x50010000, 0, 63, 42, 57, 15},
      },
-     {IDC_PASSPHRASE, IDC_SETTINGS, IDC_GENERATE},
+     {IDC_PASSPHRASE, IDC_SETTINGS, IDC_GENERATE, IDC_SITE},
      IDC_GENERATE},
     {{IDD_SETTINGS, kPopupDialog, 0, 0, 0, 246, 202, kSettingsCaption},
      {

@@ -40,3 +40,6 @@ bool StartupCheck(HWND mainWindow);
 // At exit: the password this program put on the clipboard, if it is still
 // there, and every secret held in memory.
 void EndSession();
+// The site dialog for a typed pass phrase (code page 932), owned by owner;
+// true when sites.txt was changed.
+bool RunSiteDialog(HWND owner, const char* passPhrase);

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "keyfile.h"
 #include "settings.h"
 #include "text.h"
 #include "texts.h"
@@ -48,6 +49,15 @@ void KeepOpenedKey(const unsigned char* file, int count, const char* keyPassword
 }
 
 void ForgetKeptKey() { WipeMemory(&g_kept, sizeof g_kept); }
+
+int KeyFileDerivation(const char* path) {
+  unsigned char file[KEY_BUFFER_SIZE];
+  SealParameters header;
+  const int count = ReadKeyFile(path, file);
+  const bool sealed = IsSealedKey(file, count) && ReadSealParameters(file, &header) == SEAL_OK;
+  WipeMemory(file, sizeof file);
+  return sealed ? header.derivation : 0;
+}
 
 const char* SealedKeyProblem(KeyOpenStatus status, const char* wrongPasswordText) {
   switch (status) {

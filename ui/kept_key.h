@@ -17,5 +17,9 @@ void KeepOpenedKey(const unsigned char* file, int count, const char* keyPassword
 
 void ForgetKeptKey();
 
+// The derivation the sealed key file at path names, read from its header
+// without the key password; 0 for a key of the original form or no key.
+int KeyFileDerivation(const char* path);
+
 // The message for a sealed key that did not open, or null for the other statuses.
 const char* SealedKeyProblem(KeyOpenStatus status, const char* wrongPasswordText);

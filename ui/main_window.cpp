@@ -1,10 +1,12 @@
-// The main window: the pass phrase field, the generate and settings buttons.
+// The main window: the pass phrase field with its site note, the generate,
+// site and settings buttons.
 #include <string.h>
 
 #include "app.h"
 #include "kept_key.h"
 #include "keyfile.h"
 #include "resource.h"
+#include "site_file.h"
 #include "text.h"
 #include "texts.h"
 #include "window_services.h"
@@ -29,8 +31,43 @@ struct GenerateWork {
   OpenedKey key;
   SettingsRecord settings;
   char passPhrase[TEXT_CAPACITY];
+  char derived[TEXT_CAPACITY];  // the pass phrase with the site's counter
   char result[RESULT_CAPACITY];
 };
+
+// The rule of a typed pass phrase, from sites.txt as it is now. False, once
+// the user is told, for a refused file: a rule left out would give another
+// password than the one the site has.
+bool LookUpSiteRule(HWND hwnd, const char* passPhrase, SiteRule* rule) {
+  char path[PATH_CAPACITY];
+  memset(rule, 0, sizeof *rule);
+  if (LoadSites(path) != SITE_OK) {
+    char message[SITE_MESSAGE_CAPACITY];
+    DescribeRefusedSites(path, TEXT_SITE_FILE_MEND_TO_GENERATE, message, sizeof message);
+    ShowError(hwnd, message);
+    return false;
+  }
+  int like;
+  const int index = FindTypedSite(passPhrase, &like);
+  if (index >= 0) *rule = g_siteFile.sites[index].rule;
+  return true;
+}
+
+void UpdateSiteNote(HWND hwnd) {
+  char passPhrase[TEXT_CAPACITY], note[SITE_MESSAGE_CAPACITY];
+  GetDlgItemTextA(hwnd, IDC_PASSPHRASE, passPhrase, sizeof passPhrase);
+  SiteNoteFor(passPhrase, note, sizeof note);
+  SetDlgItemTextA(hwnd, IDC_SITE_NOTE, note);
+  WipeMemory(passPhrase, sizeof passPhrase);
+}
+
+void OpenSiteDialog(HWND hwnd) {
+  char passPhrase[TEXT_CAPACITY];
+  GetDlgItemTextA(hwnd, IDC_PASSPHRASE, passPhrase, sizeof passPhrase);
+  RunSiteDialog(hwnd, passPhrase);
+  WipeMemory(passPhrase, sizeof passPhrase);
+  UpdateSiteNote(hwnd);
+}
 
 void ReportUnreadKeyFile(HWND hwnd) {
   if (!g_settings.keyFilePath[0]) {
@@ -60,12 +97,8 @@ void Generate(HWND hwnd, GenerateWork* w) {
     ShowError(hwnd, TEXT_PASS_PHRASE_TOO_SHORT);
     return;
   }
-  // The result buffer holds at most 1023 characters and its terminator.
-  const int32_t length = g_settings.passwordLength;
-  if (length <= 0 || length >= RESULT_CAPACITY) {
-    ShowError(hwnd, TEXT_LENGTH_INVALID);
-    return;
-  }
+  SiteRule rule;
+  if (!LookUpSiteRule(hwnd, w->passPhrase, &rule)) return;
   // An original key of any shape is unmasked as it always has been.
   const KeyOpenStatus status = OpenKeyKept(w->file, fileCount, g_activeKeyPassword, false, &w->key);
   if (status != KEY_OPEN_OK) {
@@ -73,10 +106,20 @@ void Generate(HWND hwnd, GenerateWork* w) {
     ShowError(hwnd, problem ? problem : TEXT_DERIVE_FAILED);
     return;
   }
-  // A sealed key names its own derivation.
-  w->settings = g_settings;
-  ApplyKeyDerivation(w->key, &w->settings);
-  if (!DeriveWithKey(w->settings, w->key, w->passPhrase, length, w->result)) {
+  // The settings, then the derivation a sealed key names, then the site's rule.
+  SettingsRecord base = g_settings;
+  ApplyKeyDerivation(w->key, &base);
+  int32_t length;
+  if (!ApplySiteRule(base, rule, w->passPhrase, &w->settings, &length, w->derived)) {
+    ShowError(hwnd, TEXT_SITE_PASS_PHRASE_TOO_LONG);
+    return;
+  }
+  // The result buffer holds at most 1023 characters and its terminator.
+  if (length <= 0 || length >= RESULT_CAPACITY) {
+    ShowError(hwnd, TEXT_LENGTH_INVALID);
+    return;
+  }
+  if (!DeriveWithKey(w->settings, w->key, w->derived, length, w->result)) {
     ShowError(hwnd, TEXT_DERIVE_FAILED);
     return;
   }
@@ -118,6 +161,13 @@ INT_PTR CALLBACK MainDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
           WipeMemory(&work, sizeof work);
           return TRUE;
         }
+        case IDC_PASSPHRASE:
+          if (HIWORD(wParam) != EN_CHANGE) return FALSE;
+          UpdateSiteNote(hwnd);
+          return TRUE;
+        case IDC_SITE:
+          OpenSiteDialog(hwnd);
+          return TRUE;
         case IDC_SETTINGS:
           DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SETTINGS), hwnd, SettingsDlgProc, 0);
           return TRUE;

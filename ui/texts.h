@@ -3,99 +3,82 @@
 // code page 932 bytes.
 #pragma once
 
+#include "shared_texts.h"
+
 #define TEXT_ERROR_CAPTION "エラー"
 #define TEXT_STARTUP_FAILED "初期化中にエラーが発生しました"
 
 // Main window.
 #define TEXT_RESULT_CAPTION "生成パスワード"
-#define TEXT_KEY_FILE_NOT_READ \
-  "キーファイルの取得に失敗しました。\n[詳細設定]でキーファイルが正しく設定されているか確認してください"
-#define TEXT_PASS_PHRASE_TOO_SHORT "パスフレーズは4文字以上にしてください"
 #define TEXT_LENGTH_INVALID \
   "生成パスワードの長さが不正に設定されています。\n[詳細設定]で長さが正しく設定されているか確認してください"
-#define TEXT_DERIVE_FAILED "パスワード生成に失敗しました。不正なキーパスワードを使用している可能性があります。"
 // The key file named in the settings, then the same name beside the program.
-#define TEXT_KEY_FILE_NOT_FOUND                                                                                \
-  "キーファイルの取得に失敗しました。\n%s\nプログラムと同じフォルダーにも %s " \
-  "はありません。\n[詳細設定]でキーファイルが正しく設定されているか確認してください"
-#define TEXT_KEY_FILE_NOT_READ_AT \
-  "キーファイルの取得に失敗しました。\n%s\n[詳細設定]でキーファイルが正しく設定されているか確認してください"
-#define TEXT_KEY_NOT_OPENED_GENERATE \
-  "キーパスワードが違うか、キーファイルが壊れています。\n[詳細設定]でキーファイルとキーパスワードを確認してください"
+#define TEXT_KEY_FILE_NOT_FOUND                                              \
+  "キーファイルの取得に失敗しました。\n%s\n"                \
+  "プログラムと同じフォルダーにも %s はありません。\n" \
+  "[詳細設定]でキーファイルが正しく設定されているか確認してください"
+#define TEXT_KEY_FILE_NOT_READ_AT                             \
+  "キーファイルの取得に失敗しました。\n%s\n" \
+  "[詳細設定]でキーファイルが正しく設定されているか確認してください"
+#define TEXT_KEY_NOT_OPENED_GENERATE                                                 \
+  "キーパスワードが違うか、キーファイルが壊れています。\n" \
+  "[詳細設定]でキーファイルとキーパスワードを確認してください"
 
 // Opening a key file, wherever a key password meets it.
-#define TEXT_KEY_NOT_OPENED                                                                                 \
-  "キーパスワードが違うか、キーファイルが壊れています。\n入力の誤り、Caps " \
-  "Lock、全角入力のままになっていないかを確かめて、もう一度入力してください"
+#define TEXT_KEY_NOT_OPENED                                                          \
+  "キーパスワードが違うか、キーファイルが壊れています。\n" \
+  "入力の誤り、Caps Lock、全角入力のままになっていないかを確かめて、もう一度入力してください"
 #define TEXT_KEY_UNSUPPORTED \
   "このバージョンでは読めない形式のキーファイルです。\n新しいバージョンのSorrelで開いてください"
 #define TEXT_KEY_NO_MEMORY \
   "メモリーが足りないため、キーファイルを開けません。\nほかのプログラムを閉じてから、もう一度試してください"
 #define TEXT_KEY_MISMATCH_CAPTION "キーパスワードの確認"
-#define TEXT_KEY_MISMATCH_QUESTION                                                              \
-  "キーパスワードがキーファイルと一致しません。\n入力の誤り、Caps " \
-  "Lock、全角入力のままになっていないかを確かめてください。\n\n"      \
-  "[いいえ]でもう一度入力します。\n[はい]"                                      \
-  "でこのまま使うと、これまでとは違うパスワードが生成されます。このまま使いますか？"
+#define TEXT_KEY_MISMATCH_QUESTION                                                                                \
+  "キーパスワードがキーファイルと一致しません。\n"                                          \
+  "入力の誤り、Caps Lock、全角入力のままになっていないかを確かめてください。\n\n" \
+  "[いいえ]でもう一度入力します。\n"                                                                \
+  "[はい]でこのまま使うと、これまでとは違うパスワードが生成されます。このまま使いますか？"
 #define TEXT_NOTICE_CAPTION "お知らせ"
-#define TEXT_KEY_FILE_FOUND_BESIDE                            \
-  "設定のキーファイルが見つかりません。\n%" \
-  "s\nプログラムと同じフォルダーにある次のキーファイルを使います。この場所を設定に保存しました。\n%s"
+#define TEXT_KEY_FILE_FOUND_BESIDE                                                                                                            \
+  "設定のキーファイルが見つかりません。\n%s\n"                                                                              \
+  "プログラムと同じフォルダーにある次のキーファイルを使います。この場所を設定に保存しました。\n" \
+  "%s"
 
 // Start-up check and key password dialog.
 #define TEXT_FIRST_START_QUESTION "初回起動です。キーファイルを生成しますか？"
 #define TEXT_FIRST_START_CAPTION "初期設定"
 #define TEXT_OPEN_KEY_FILE_TITLE "キーファイルの取得"
-#define TEXT_KEY_PASSWORD_TOO_SHORT_WIDE "キーパスワードを８文字以上入力してください"
 
 // Settings dialog.
 #define TEXT_KEY_PASSWORD_TOO_SHORT "キーパスワードを8文字以上入力してください"
-#define TEXT_LENGTH_TOO_SMALL "生成文字数が少な過ぎです"
-#define TEXT_LENGTH_TOO_LARGE "生成文字数が多き過ぎです"
-#define TEXT_NO_CLASS "パスワード生成の使用文字を設定してください"
 #define TEXT_SETTINGS_NOT_SAVED "設定ファイルの保存に失敗しました"
-#define TEXT_USE_DERIVATION_2 "新しい生成方式を使う（推奨）"
+#define TEXT_SEAL_CAPTION "キーファイルの暗号化"
 #define TEXT_SEAL_QUESTION                                                                                                                          \
   "キーファイルを暗号化した形式に書き換えます。生成されるパスワードはすべて今のまま変わりません。\n" \
   "今の形式のキーファイルは、コピーされるとそれだけで全部のパスワードが分かってしまいます。"            \
   "暗号化したキーファイルは、キーパスワードを知らなければ使えません。\n\n"                                         \
-  "前に作ったコピーや紙の控えは今の形式のままです。書き換えたら、作り直してください。\n書き換えますか？"
-#define TEXT_SEAL_CAPTION "キーファイルの暗号化"
+  "前に作ったコピーや紙の控えは今の形式のままです。書き換えたら、作り直してください。\n"                   \
+  "書き換えますか？"
 #define TEXT_SEALED "キーファイルを暗号化しました。\n前に作ったコピーや紙の控えは捨てて、作り直してください。"
-#define TEXT_SEAL_NOT_UNMASKED                                                                                          \
-  "キーパスワードがキーファイルと一致しないため、暗号化できません。\n[パスワード]" \
-  "にこのキーファイルのキーパスワードを入力してください"
+#define TEXT_SEAL_NOT_UNMASKED                                                                         \
+  "キーパスワードがキーファイルと一致しないため、暗号化できません。\n" \
+  "[パスワード]にこのキーファイルのキーパスワードを入力してください"
 #define TEXT_RESEAL_QUESTION                                                                                                               \
   "このキーファイルの生成方式を変えると、このキーで生成されるパスワードがすべて変わります。\n" \
   "キーファイルを書き換えて、生成方式を変えますか？"
 
 // Key creation dialog.
 #define TEXT_KEY_CREATE_PROMPT "キーパスワードを設定して[生成]ボタンを押してください。"
-#define TEXT_KEY_PASSWORDS_DIFFER "２つのキーパスワードが一致しません"
-#define TEXT_KEY_PASSWORD_TOO_SHORT_CREATE "キーパスワードが短すぎます。８文字以上にしてください。"
 #define TEXT_KEY_GENERATING "キーを生成しています。しばらくお待ちください…"
-#define TEXT_KEY_CREATE_FAILED "キー生成に失敗しました"
-#define TEXT_KEY_GENERATED "キーの生成に成功しました。ファイルに保存します。"
 #define TEXT_SAVE_KEY_FILE_TITLE "キーファイルの保存先の選択"
 #define TEXT_KEY_FILE_NOT_SAVED "キーファイルの保存に失敗しました"
 #define TEXT_KEY_PASSWORD_TOO_LONG "キーパスワードが長すぎます。63バイト（全角文字は2バイト）以内にしてください。"
 #define TEXT_KEY_FILE_EXTENSION "key"
 
-// The web page's own texts, where the desktop has no such failure or step.
-#define TEXT_WEB_KEY_PASSWORD_MISMATCH \
-  "キーパスワードがキーファイルと一致しません。このまま生成するには「一致しなくても生成する」を選んでください"
-#define TEXT_WEB_KEY_WRONG_SHAPE "キーファイルの形式が正しくありません（103バイトのキーファイルではありません）"
-#define TEXT_WEB_KEY_PASSWORD_TOO_LONG "キーパスワードが長すぎます。63バイト（全角文字は2バイト）以内にしてください。"
-#define TEXT_WEB_SETTINGS_NOT_READ "設定ファイルを読み込めません（524バイトの setting.ini ではありません）"
-#define TEXT_WEB_UNMAPPABLE "「%c」（%u）はシフトJIS（コードページ932）にない文字のため使えません"
-#define TEXT_WEB_TEXT_TOO_LONG "長すぎます。1023バイト（全角文字は2バイト）以内にしてください"
-#define TEXT_WEB_CHANGE_NOT_UNMASKED \
-  "キーパスワードがキーファイルと一致しません。今のキーパスワードを「キーパスワード」に入力してください"
-#define TEXT_WEB_KEY_PASSWORD_SAME \
-  "今のキーパスワードでもキーを開けてしまうため使えません。今のものとは別のキーパスワードにしてください。"
-#define TEXT_WEB_KEY_PASSWORD_CHANGED "キーパスワードを変更しました。生成されるパスワードはすべて変わりません。"
-#define TEXT_WEB_OLD_KEY_COPIES \
-  "前に作ったキーファイルのコピーと紙の控えは、古いキーパスワードで開けるままです。捨てるか、作り直してください。"
+// The site dialog's own texts (the shared ones are in shared_texts.h).
+#define TEXT_SITE_FILE_MEND_TO_EDIT "ファイルを直してから、もう一度サイト別設定を開いてください。"
+#define TEXT_SITE_FILE_NOT_SAVED "サイト別設定ファイルの保存に失敗しました："
+#define TEXT_SITE_DELETE_CAPTION "サイト別設定の削除"
 
 // Description and pattern, each ending in a zero byte, and one more ending the list.
 #define KEY_FILE_FILTER "キーファイル(*.key)\0*.key\0"

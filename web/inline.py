@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """Writes the web page as one file: page.html with its style, its script and
-the WebAssembly module (base64) inlined, and a Content-Security-Policy that
+the WebAssembly module (zlib-compressed, then base64; the page inflates it
+with the browser's DecompressionStream) inlined, and a Content-Security-Policy that
 allows exactly that style and that script, by their hashes, and nothing else.
 
-Usage: inline.py page.html page.css page.js module.wasm VERSION OUT.html
+Usage: inline.py page.html page.css page.js [more.js...] module.wasm VERSION OUT.html
+
+The scripts are joined, in their order, into the one script element.
 """
 import base64
 import hashlib
 import sys
+import zlib
 
 
 def digest(text):
@@ -15,18 +19,20 @@ def digest(text):
 
 
 def main():
-    html_path, css_path, js_path, wasm_path, version, out_path = sys.argv[1:]
+    html_path, css_path, *js_paths, wasm_path, version, out_path = sys.argv[1:]
     html = open(html_path, encoding="utf-8").read()
     css = open(css_path, encoding="utf-8").read()
-    js = open(js_path, encoding="utf-8").read()
-    wasm = base64.b64encode(open(wasm_path, "rb").read()).decode()
+    js = "\n".join(open(path, encoding="utf-8").read() for path in js_paths)
+    wasm = base64.b64encode(zlib.compress(open(wasm_path, "rb").read(), 9)).decode()
 
     # No network, no frames, no forms, no plug-ins: only this style, this
-    # script and compiling this module.
+    # script, compiling this module, and the worker the script makes from its
+    # own text (a blob: URL), which inherits this policy.
     csp = "; ".join([
         "default-src 'none'",
         "script-src " + digest(js) + " 'wasm-unsafe-eval'",
         "style-src " + digest(css),
+        "worker-src blob:",
         "base-uri 'none'",
         "form-action 'none'",
     ])

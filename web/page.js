@@ -2,36 +2,52 @@
 // Sorrel's web page. Everything that decides a password happens in the engine's
 // WebAssembly module; this script reads files, encodes what is typed as code
 // page 932 (as sorrel-cli does, through iconv) and shows what comes back.
-// Nothing is sent anywhere; only the length and the option bits are stored.
+// Nothing is sent anywhere. The browser keeps the settings record and, when
+// asked, a sealed key file; never a key password, a pass phrase, a password or
+// an original key file; and, if the user lets it, sites.txt (sites.js).
+//
+// The module runs twice: here for everything quick, and in a worker of its own
+// for each Argon2id run (opening or sealing a sealed key), so that the page
+// stays responsive meanwhile. The worker gets the buffers it needs and hands
+// the results back; this instance then takes them over.
 
 // The module's buffers and statuses (web/sorrel_web.cpp).
-const BUF = { KEY: 0, KEY_PASSWORD: 1, PASS_PHRASE: 2, CONFIRM: 3, RESULT: 4, SETTINGS: 5, NEW_KEY_PASSWORD: 6 };
+const BUF = { KEY: 0, KEY_PASSWORD: 1, PASS_PHRASE: 2, CONFIRM: 3, RESULT: 4, SETTINGS: 5, NEW_KEY_PASSWORD: 6, POOL: 7 };
 const S = {
   OK: 0, KEY_FILE_NOT_READ: 1, PASS_PHRASE_TOO_SHORT: 2, LENGTH_TOO_SMALL: 3, LENGTH_TOO_LARGE: 4,
   NO_CLASS: 5, DERIVE_FAILED: 6, KEY_PASSWORD_TOO_SHORT: 7, KEY_PASSWORD_MISMATCH: 8, KEY_WRONG_SHAPE: 9,
   NEW_KEY_PASSWORDS_DIFFER: 10, NEW_KEY_PASSWORD_TOO_SHORT: 11, NEW_KEY_PASSWORD_TOO_LONG: 12,
   KEY_CREATE_FAILED: 13, KEY_GENERATED: 14, SETTINGS_NOT_READ: 15, UNMAPPABLE: 16, TEXT_TOO_LONG: 17,
   LABEL_DERIVATION_2: 18, CHANGE_NOT_UNMASKED: 19, NEW_KEY_PASSWORD_SAME: 20, KEY_PASSWORD_CHANGED: 21,
+  KEY_FILE_EMPTY: 22, KEY_UNSUPPORTED: 23, KEY_WRONG_PASSWORD: 24, KEY_NO_MEMORY: 25, SEAL_FAILED: 26,
+  KEY_NOT_OPEN: 27,
 };
 // Where each status is shown, besides #message.
 const FIELD_OF = {
-  [S.KEY_FILE_NOT_READ]: 'key-file', [S.KEY_WRONG_SHAPE]: 'key-file',
+  [S.KEY_FILE_NOT_READ]: 'key-file', [S.KEY_WRONG_SHAPE]: 'key-file', [S.KEY_FILE_EMPTY]: 'key-file',
+  [S.KEY_UNSUPPORTED]: 'key-file', [S.KEY_NO_MEMORY]: 'key-file',
   [S.PASS_PHRASE_TOO_SHORT]: 'pass-phrase', [S.LENGTH_TOO_SMALL]: 'length', [S.LENGTH_TOO_LARGE]: 'length',
   [S.NO_CLASS]: 'classes', [S.DERIVE_FAILED]: 'key-password', [S.KEY_PASSWORD_TOO_SHORT]: 'key-password',
-  [S.KEY_PASSWORD_MISMATCH]: 'key-password', [S.NEW_KEY_PASSWORDS_DIFFER]: 'new-key',
-  [S.NEW_KEY_PASSWORD_TOO_SHORT]: 'new-key', [S.NEW_KEY_PASSWORD_TOO_LONG]: 'new-key',
-  [S.KEY_CREATE_FAILED]: 'new-key', [S.SETTINGS_NOT_READ]: 'settings-file',
-  [S.CHANGE_NOT_UNMASKED]: 'key-password', [S.NEW_KEY_PASSWORD_SAME]: 'change-key-password',
+  [S.KEY_PASSWORD_MISMATCH]: 'key-password', [S.KEY_WRONG_PASSWORD]: 'key-password',
+  [S.NEW_KEY_PASSWORDS_DIFFER]: 'new-key', [S.NEW_KEY_PASSWORD_TOO_SHORT]: 'new-key',
+  [S.NEW_KEY_PASSWORD_TOO_LONG]: 'new-key', [S.KEY_CREATE_FAILED]: 'new-key', [S.SEAL_FAILED]: 'key-file',
+  [S.SETTINGS_NOT_READ]: 'settings-file', [S.CHANGE_NOT_UNMASKED]: 'key-password',
+  [S.NEW_KEY_PASSWORD_SAME]: 'change-key-password',
 };
-// The option bits the page shows: the four classes and derivation 2.
-const OPTIONS = [['use-digits', 2], ['use-lower', 4], ['use-upper', 8], ['use-symbols', 16], ['use-derivation-2', 32]];
-const SHOWN_BITS = 2 | 4 | 8 | 16 | 32;
-const KEY_READ_LIMIT = 105;
+// The class bits the page shows, and derivation 2's (the settings' only for original keys).
+const CLASSES = [['use-digits', 2, '数字'], ['use-lower', 4, '英小文字'], ['use-upper', 8, '英大文字'], ['use-symbols', 16, '記号']];
+const ALL_CLASSES = 2 | 4 | 8 | 16;
+const DERIVATION_2 = 32;
+const DEFAULT_LENGTH = 16;
+const KEY_INPUT_LIMIT = 179;  // one byte more than a sealed key, as ReadKeyFile reads
+const SEALED_SIZE = 178;
+const POOL_SIZE = 103;
 const SETTINGS_SIZE = 524;
 const CLIP_SECONDS = 45;
 const SHOW_SECONDS = 60;
 const LOCK_AFTER_HIDDEN_MS = 5 * 60 * 1000;
 const STORE = 'sorrel.settings';
+const STORE_KEY = 'sorrel.key';
 
 // What iconv's CP932 gives beyond reversing the browser's Shift_JIS decoder:
 // its many-to-one mappings and its choice among duplicate codes.
@@ -42,6 +58,8 @@ const CP932_EXTRA = [
 
 const $ = (id) => document.getElementById(id);
 let wasm = null;
+let wasmModule = null;
+let workerUrl = '';
 let cp932 = null;
 const utf8 = new TextDecoder('utf-8');
 const sjis = new TextDecoder('shift_jis');
@@ -50,7 +68,16 @@ let clipTimer = 0;
 let clipPending = false;
 let hiddenSince = 0;
 let lockTimer = 0;
-let keyName = '';  // the key file in use, for the name of a re-masked copy
+let keyName = '';  // the key file in use, for messages and the name of a new copy
+let lockedName = '';  // the key file in use before the lock
+let keyGen = 0;  // counts the keys taken into use, so that a late result for another key is dropped
+let job = null;  // the worker running Argon2id: { worker, resolve }
+let jobs = Promise.resolve();  // the last job asked for
+let opening = null;  // the opening under way: { gen, password, promise }
+let settingsFrom = { how: 'default', name: '' };  // where the settings record came from
+let saidCount = 0;  // messages shown so far
+let keyUsable = false;  // whether the key in use has the shape of a key file this version reads
+
 
 // Code point -> code page 932 code (one byte, or two as lead << 8 | trail).
 function buildCp932() {
@@ -98,6 +125,104 @@ const text = (status) => {
   const at = wasm.webText(status);
   return utf8.decode(m.subarray(at, m.indexOf(0, at)));
 };
+const toBase64 = (bytes) => btoa(String.fromCharCode(...bytes));
+const fromBase64 = (b64) => Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
+
+// --- the module: its imports, here and in the worker (which gets this
+// function's source too).
+
+function moduleImports(exports) {
+  return {
+    env: {
+      getentropy: (at, size) => {
+        crypto.getRandomValues(new Uint8Array(exports().memory.buffer, at, size));
+        return 0;
+      },
+      // Every view is made afresh from memory.buffer: nothing to renew.
+      emscripten_notify_memory_growth: () => {},
+    },
+    wasi_snapshot_preview1: { proc_exit: (code) => { throw new Error('exit ' + code); } },
+  };
+}
+
+// The worker: one job, then it is ended, and its memory (up to what Argon2id
+// asked for) with it. inputs are [buffer, bytes], calls [name, ...arguments]
+// made in order up to the first that fails, outputs [buffer, count] read then.
+function workerMain() {
+  onmessage = ({ data }) => {
+    let w = null;
+    w = new WebAssembly.Instance(data.module, moduleImports(() => w)).exports;
+    if (w._initialize) w._initialize();
+    const m = () => new Uint8Array(w.memory.buffer);
+    for (const [which, bytes] of data.inputs) {
+      m().set(bytes, w.webBuffer(which));
+      bytes.fill(0);
+    }
+    let status = 0;
+    for (const [name, ...args] of data.calls) if ((status = w[name](...args)) !== 0) break;
+    const outputs = status ? [] : data.outputs.map(([which, n]) => m().slice(w.webBuffer(which), w.webBuffer(which) + n));
+    w.webForget();
+    postMessage({ status, outputs }, outputs.map((o) => o.buffer));
+  };
+}
+
+// The same job on this thread, where a worker cannot start: the page waits.
+function runHere(calls, inputs, outputs) {
+  for (const [which, bytes] of inputs) memory().set(bytes, wasm.webBuffer(which));
+  let status = 0;
+  for (const [name, ...args] of calls) if ((status = wasm[name](...args)) !== 0) break;
+  return { status, outputs: status ? [] : outputs.map(([which, n]) => bytesOf(which, n)) };
+}
+
+// { status, outputs }, or null when the lock ended it. One job at a time, in
+// the order asked, the page saying what runs; the caller wipes inputs.
+function inWorker(calls, inputs, outputs, doing) {
+  const gen = keyGen;
+  const run = jobs.then(() => {
+    // Another key taken into use, or the lock, while it waited: not run.
+    if (gen !== keyGen) return null;
+    setBusy(doing);
+    return workerJob(calls, inputs, outputs, gen);
+  }).then((done) => {
+    setBusy('');
+    return done;
+  });
+  jobs = run;
+  return run;
+}
+
+function workerJob(calls, inputs, outputs, gen) {
+  return new Promise((resolve) => {
+    let worker;
+    // After a moment, so that the page shows what it is doing first.
+    const here = () => setTimeout(() => resolve(gen === keyGen ? runHere(calls, inputs, outputs) : null), 50);
+    try {
+      worker = new Worker(workerUrl);
+    } catch (e) {
+      return here();
+    }
+    const end = (result) => {
+      worker.terminate();
+      job = null;
+      resolve(result);
+    };
+    job = { worker, resolve: () => end(null) };
+    worker.onmessage = (e) => end(e.data);
+    worker.onerror = (e) => {
+      e.preventDefault();
+      worker.terminate();
+      job = null;
+      here();
+    };
+    worker.postMessage({ module: wasmModule, calls, inputs, outputs });
+  });
+}
+
+function setBusy(message) {
+  $('busy').textContent = message || '';
+  $('busy').hidden = !message;
+  for (const id of ['new-key', 'change-key-password', 'seal', 'use-derivation-2', 'remember']) $(id).disabled = !!message;
+}
 
 // --- messages: #message, and the same text beside the field it concerns.
 
@@ -108,6 +233,7 @@ function clearMessages() {
 }
 
 function say(message, field) {
+  saidCount++;
   $('message').textContent = message;
   $('message').className = field ? 'bad' : '';
   if (!field) return;
@@ -118,10 +244,20 @@ function say(message, field) {
   if (details) details.open = true;
 }
 
+// A status's text with the key file's name and a sealed key's memory in it.
+function statusText(status, mib = wasm.webKeyMemoryKiB() / 1024) {
+  // No key bytes but a file chosen: the file was empty.
+  if (status === S.KEY_FILE_NOT_READ && keyName) status = S.KEY_FILE_EMPTY;
+  let t = text(status).replace('%s', keyName).replace('%u', String(mib));
+  if (status === S.KEY_FILE_NOT_READ && lockedName) t += `\nロックしたため、キーファイル「${lockedName}」をもう一度選んでください。`;
+  if (status === S.KEY_PASSWORD_MISMATCH) $('derive-anyway-row').hidden = false;
+  return t;
+}
+
 // Shows a status beside its field; true when it is S.OK.
-function report(status, field = FIELD_OF[status]) {
+function report(status, field = FIELD_OF[status], mib) {
   if (status === S.OK) return true;
-  say(text(status), field);
+  say(statusText(status, mib), field);
   return false;
 }
 
@@ -151,6 +287,12 @@ function bytesOf(which, count) {
   return memory().slice(at, at + count);
 }
 
+// A text buffer's bytes up to its zero.
+function textOf(which) {
+  const at = wasm.webBuffer(which);
+  return bytesOf(which, memory().indexOf(0, at) - at);
+}
+
 function download(bytes, name) {
   const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
   const a = document.createElement('a');
@@ -162,37 +304,271 @@ function download(bytes, name) {
   setTimeout(() => URL.revokeObjectURL(url), 1000);
 }
 
-// --- the key and the key password.
+// --- the key: its file, its form, and opening it.
+
+// count bytes in BUF.KEY as the key in use; its status.
+function useKey(count, name) {
+  keyGen++;
+  opening = null;
+  keyName = name;
+  // Deriving anyway is chosen for one key, after its key check failed.
+  $('derive-anyway').checked = false;
+  $('derive-anyway-row').hidden = true;
+  const status = wasm.webSetKey(count);
+  keyUsable = status === S.OK;
+  showKey();
+  return status;
+}
 
 async function loadKey(file) {
   clearMessages();
-  const bytes = new Uint8Array(await file.slice(0, KEY_READ_LIMIT).arrayBuffer());
+  const bytes = new Uint8Array(await file.slice(0, KEY_INPUT_LIMIT).arrayBuffer());
   memory().set(bytes, wasm.webBuffer(BUF.KEY));
-  const status = wasm.webSetKey(bytes.length);
+  const status = useKey(bytes.length, file.name);
   bytes.fill(0);
   if (!report(status)) return;
-  keyName = file.name;
+  lockedName = '';
   say(`キーファイル「${file.name}」を読み込みました。`);
   if ($('key-password').value) checkKeyPassword();
 }
 
-function checkKeyPassword() {
-  clearMessages();
-  if (!putField(BUF.KEY_PASSWORD, 'key-password')) return;
-  if (report(wasm.webCheckKeyPassword())) say('キーパスワードはキーファイルと一致しています。');
+// The key's form, its derivation, and what may be done with it.
+function showKey() {
+  const sealed = keyUsable && wasm.webKeySealed() === 1;
+  const count = wasm.webKeyCount();
+  $('key-form').textContent = !keyUsable ? '' : sealed
+    ? `暗号化されたキーファイルです（Argon2id、${wasm.webKeyMemoryKiB() / 1024} MiB、${wasm.webKeyPasses()}回）。`
+    : '旧形式のキーファイルです。暗号化されていないため、コピーされると、キーパスワードがなくても、すべてのパスワードを割り出されてしまいます。';
+  $('seal-row').hidden = !keyUsable || sealed;
+  $('remember-row').hidden = !sealed;
+  const stored = storedKey();
+  $('remember').checked = sealed && stored !== null && stored.key === toBase64(bytesOf(BUF.KEY, count));
+  $('remembered').hidden = !stored;
+  $('remembered-name').textContent = stored ? stored.name : '';
+  showSettings();
 }
 
-// --- settings: the module's record; the page shows its length and classes.
+// Opens the sealed key in use with the key password in BUF.KEY_PASSWORD, in
+// the worker, unless it is open already: its status, or null when the lock or
+// another key ended it. Another call for the same key and key password while
+// one runs waits for that one.
+function ensureOpen() {
+  const status = wasm.webOpenKey(0);
+  if (status !== S.KEY_NOT_OPEN) return Promise.resolve(status);
+  const password = textOf(BUF.KEY_PASSWORD);
+  const same = opening && opening.gen === keyGen && toBase64(opening.password) === toBase64(password);
+  if (same) {
+    password.fill(0);
+    return opening.promise;
+  }
+  const gen = keyGen;
+  const key = bytesOf(BUF.KEY, wasm.webKeyCount());
+  const doing = `キーを開いています（Argon2id、${wasm.webKeyMemoryKiB() / 1024} MiB）。数秒かかることがあります…`;
+  const promise = inWorker([['webSetKey', key.length], ['webOpenKey', 1], ['webExportPool']],
+    [[BUF.KEY, key], [BUF.KEY_PASSWORD, password]], [[BUF.POOL, POOL_SIZE]], doing).then((done) => {
+    if (opening && opening.promise === promise) opening = null;
+    const current = gen === keyGen;
+    let result = done && current ? done.status : null;
+    if (result === S.OK) result = usePool(done.outputs[0], password);
+    if (done) for (const o of done.outputs) o.fill(0);
+    password.fill(0);
+    return result;
+  });
+  opening = { gen, password, promise };
+  return promise;
+}
+
+// The sealed key in use taken as open: its pool and the key password that opened it.
+function usePool(pool, password) {
+  memory().set(pool, wasm.webBuffer(BUF.POOL));
+  const typed = textOf(BUF.KEY_PASSWORD);
+  put(BUF.KEY_PASSWORD, password);
+  const status = wasm.webUsePool();
+  put(BUF.KEY_PASSWORD, typed);
+  typed.fill(0);
+  return status;
+}
+
+// The key password as typed, against the key in use. A sealed key's answer
+// comes later: it is shown unless something else was said meanwhile.
+async function checkKeyPassword() {
+  clearMessages();
+  if (!putField(BUF.KEY_PASSWORD, 'key-password')) return;
+  const sealed = wasm.webKeySealed();
+  let status = wasm.webOpenKey(0);
+  if (status === S.KEY_NOT_OPEN) {
+    const said = saidCount;
+    status = await ensureOpen();
+    if (status === null || said !== saidCount) return;
+  }
+  if (report(status)) say(sealed ? 'キーパスワードでキーを開きました。' : 'キーパスワードはキーファイルと一致しています。');
+}
+
+// The pool sealed in the worker under the key password's bytes, with the
+// parameters given (0: a new key's); the sealed key is then the key in use,
+// open, under name. Its status, or null when the lock ended it; a failure is
+// shown beside field.
+async function seal(pool, password, passes, memoryKiB, derivation, name, doing, field = 'key-file') {
+  const mib = (memoryKiB || 65536) / 1024;
+  const gen = keyGen;
+  const done = await inWorker([['webSeal', passes, memoryKiB, derivation]],
+    [[BUF.POOL, pool], [BUF.KEY_PASSWORD, password]], [[BUF.KEY, SEALED_SIZE]],
+    `${doing}（Argon2id、${mib} MiB）。数秒かかることがあります…`);
+  // Another key taken into use meanwhile, or the lock: this one is dropped.
+  let status = done && gen === keyGen ? done.status : null;
+  if (status === S.OK) {
+    const remembered = $('remember').checked;
+    memory().set(done.outputs[0], wasm.webBuffer(BUF.KEY));
+    useKey(SEALED_SIZE, name);
+    status = usePool(pool, password);
+    if (remembered) rememberKey(true);
+    showKey();
+  }
+  pool.fill(0);
+  password.fill(0);
+  if (status !== null && status !== S.OK) report(status, field, mib);
+  return status;
+}
+
+const keyFileName = () => (/\.key$/i.test(keyName) ? keyName : (keyName || 'sorrel') + '.key');
+
+function offerKey(name) {
+  const key = bytesOf(BUF.KEY, wasm.webKeyCount());
+  download(key, name);
+  key.fill(0);
+  $('key-file').value = '';
+}
+
+// An original key sealed under its key password, naming the derivation its
+// settings use today: every password stays the same.
+async function sealOriginal() {
+  clearMessages();
+  if (!putField(BUF.KEY_PASSWORD, 'key-password')) return;
+  const status = wasm.webUnmaskPool();
+  if (!report(status === S.KEY_PASSWORD_MISMATCH ? S.CHANGE_NOT_UNMASKED : status)) return;
+  const derivation = wasm.webFlags() & DERIVATION_2 ? 2 : 1;
+  const pool = bytesOf(BUF.POOL, POOL_SIZE);
+  wasm.webWipe(BUF.POOL);
+  const name = keyFileName();
+  if (await seal(pool, textOf(BUF.KEY_PASSWORD), 0, 0, derivation, name, 'キーを暗号化しています') !== S.OK) return;
+  offerKey(name);
+  say(`キーファイルを暗号化しました。生成方式${derivation}をキーファイルに記録したので、生成されるパスワードはすべて変わりません。\n` +
+    `新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。旧形式のキーファイルのコピーは、キーパスワードなしで読まれるおそれがあるため捨ててください。`);
+}
+
+// A sealed key's derivation changed: the key sealed anew, after a warning.
+async function changeKeyDerivation() {
+  const want = $('use-derivation-2').checked ? 2 : 1;
+  const now = wasm.webKeyDerivation();
+  clearMessages();
+  const warning = `このキーの生成方式を${now}から${want}に変えます。このキーから作るパスワードはすべて変わり、登録済みのパスワードは生成方式${now}でしか作れなくなります。変えますか？`;
+  // The key password first, which the key is sealed anew under, then the warning.
+  if (!putField(BUF.KEY_PASSWORD, 'key-password')) return showSettings();
+  let status = wasm.webOpenKey(0);
+  if (status !== S.OK && status !== S.KEY_NOT_OPEN) {
+    report(status);
+    return showSettings();
+  }
+  if (!confirm(warning)) return showSettings();
+  status = await ensureOpen();
+  if (status === S.OK) status = wasm.webExportPool();
+  if (status === null || !report(status)) return showSettings();
+  const pool = bytesOf(BUF.POOL, POOL_SIZE);
+  wasm.webWipe(BUF.POOL);
+  const name = keyFileName();
+  status = await seal(pool, textOf(BUF.KEY_PASSWORD), wasm.webKeyPasses(), wasm.webKeyMemoryKiB(), want, name,
+    'キーを暗号化し直しています');
+  showSettings();
+  if (status !== S.OK) return;
+  offerKey(name);
+  say(`生成方式を${want}に変えたキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このキーから作るパスワードはすべて変わりました。`);
+}
+
+// --- remembering a sealed key in this browser.
+
+function storedKey() {
+  try {
+    const saved = JSON.parse(localStorage.getItem(STORE_KEY) || 'null');
+    return saved && typeof saved.key === 'string' && typeof saved.name === 'string' ? saved : null;
+  } catch (e) {
+    return null;
+  }
+}
+
+// Only a sealed key is ever stored: without its key password it gives nothing away.
+function rememberKey(on) {
+  try {
+    if (on && wasm.webKeySealed()) {
+      localStorage.setItem(STORE_KEY, JSON.stringify({ name: keyName, key: toBase64(bytesOf(BUF.KEY, SEALED_SIZE)) }));
+    } else {
+      localStorage.removeItem(STORE_KEY);
+    }
+  } catch (e) {
+    say('このブラウザーではキーを記憶できません（保存が許可されていません）。', 'remember');
+  }
+  showKey();
+}
+
+// The remembered key as the key in use; false when there is none.
+function useStoredKey() {
+  const saved = storedKey();
+  if (!saved) return false;
+  const bytes = fromBase64(saved.key).subarray(0, KEY_INPUT_LIMIT);
+  memory().set(bytes, wasm.webBuffer(BUF.KEY));
+  if (useKey(bytes.length, saved.name) !== S.OK || !wasm.webKeySealed()) {
+    useKey(0, '');
+    return false;
+  }
+  $('remember').checked = true;
+  return true;
+}
+
+// --- settings: the module's record; the page shows it, and names what
+// differs from the defaults on the main screen.
 
 function showSettings() {
   $('length').value = wasm.webLength();
   const flags = wasm.webFlags();
-  for (const [id, bit] of OPTIONS) $(id).checked = (flags & bit) !== 0;
+  for (const [id, bit] of CLASSES) $(id).checked = (flags & bit) !== 0;
+  const fromKey = wasm.webKeyDerivation();
+  $('use-derivation-2').checked = fromKey ? fromKey === 2 : (flags & DERIVATION_2) !== 0;
+  $('derivation-note').textContent = fromKey
+    ? `このキーファイルが生成方式${fromKey}を指定しています。切り替えるとキーファイルを暗号化し直し、このキーから作るパスワードはすべて変わります。`
+    : '切り替えると別のパスワードになります。登録済みのパスワードは、それを作った方式で生成してください。';
+  showInForce();
 }
 
-function storeSettings() {
+// The main screen's line: length, classes and derivation wherever they are
+// not the defaults, and where they come from.
+function showInForce() {
+  const length = wasm.webLength();
+  const flags = wasm.webFlags();
+  const parts = [];
+  if (length !== DEFAULT_LENGTH) parts.push(`${length}文字`);
+  if ((flags & ALL_CLASSES) !== ALL_CLASSES) {
+    const names = CLASSES.filter(([, bit]) => flags & bit).map(([, , name]) => name);
+    parts.push(names.length ? names.join('・') + 'のみ' : '使用文字なし');
+  }
+  if (!wasm.webDefaultClassChars()) parts.push('setting.ini 独自の使用文字');
+  const fromKey = wasm.webKeyDerivation();
+  if (!fromKey && flags & DERIVATION_2) parts.push('生成方式2');
+  const from = {
+    ini: `「${settingsFrom.name}」から読み込んだ設定`,
+    stored: '前回からこのブラウザーに残っている設定' + (settingsFrom.name ? `、元は「${settingsFrom.name}」` : ''),
+    changed: '詳細設定で変更、このブラウザーに残ります',
+  }[settingsFrom.how];
+  const lines = [];
+  if (parts.length) lines.push(`既定と違う設定: ${parts.join('、')}（${from || '既定'}）`);
+  if (fromKey) lines.push(`生成方式${fromKey}（キーファイルの指定）`);
+  $('in-force').hidden = !lines.length;
+  $('in-force-text').textContent = lines.join('\n');
+  $('reset-settings').hidden = !parts.length;
+}
+
+function storeSettings(name) {
   try {
-    localStorage.setItem(STORE, JSON.stringify({ length: wasm.webLength(), flags: wasm.webFlags() }));
+    const record = bytesOf(BUF.SETTINGS, wasm.webWriteSettings());
+    localStorage.setItem(STORE, JSON.stringify({ record: toBase64(record), from: name }));
   } catch (e) {
     // Storage may be off (private windows, file:// in some browsers): nothing is lost but the convenience.
   }
@@ -202,10 +578,16 @@ function restoreSettings() {
   wasm.webDefaultSettings();
   try {
     const saved = JSON.parse(localStorage.getItem(STORE) || 'null');
-    if (saved && Number.isInteger(saved.length) && Number.isInteger(saved.flags)) {
+    if (saved && typeof saved.record === 'string') {
+      const record = fromBase64(saved.record).subarray(0, SETTINGS_SIZE);
+      memory().set(record, wasm.webBuffer(BUF.SETTINGS));
+      if (wasm.webReadSettings(record.length) !== S.OK) wasm.webDefaultSettings();
+    } else if (saved && Number.isInteger(saved.length) && Number.isInteger(saved.flags)) {
+      // What earlier versions of the page kept: the length and the option bits.
       wasm.webSetLength(saved.length);
       wasm.webSetFlags(saved.flags);
     }
+    if (saved) settingsFrom = { how: 'stored', name: typeof saved.from === 'string' ? saved.from : '' };
   } catch (e) {
     // A damaged entry: the defaults stand.
   }
@@ -215,10 +597,26 @@ function restoreSettings() {
 function settingsFromFields() {
   const n = Number.parseInt($('length').value, 10);
   wasm.webSetLength(Number.isFinite(n) ? Math.max(-0x80000000, Math.min(0x7fffffff, n)) : 0);
-  let flags = wasm.webFlags() & ~SHOWN_BITS;
-  for (const [id, bit] of OPTIONS) if ($(id).checked) flags |= bit;
+  let flags = wasm.webFlags() & ~ALL_CLASSES;
+  for (const [id, bit] of CLASSES) if ($(id).checked) flags |= bit;
+  // A sealed key's derivation is the key's: the box changes the settings' only without one.
+  if (!wasm.webKeyDerivation()) flags = $('use-derivation-2').checked ? flags | DERIVATION_2 : flags & ~DERIVATION_2;
   wasm.webSetFlags(flags >>> 0);
-  storeSettings();
+  settingsFrom = { how: 'changed', name: '' };
+  storeSettings('');
+  showSettings();
+}
+
+function resetSettings() {
+  wasm.webDefaultSettings();
+  settingsFrom = { how: 'default', name: '' };
+  try {
+    localStorage.removeItem(STORE);
+  } catch (e) {
+    // Nothing stored.
+  }
+  showSettings();
+  say('設定を既定（16文字、4種類の文字すべて）に戻しました。');
 }
 
 async function loadSettings(file) {
@@ -226,8 +624,9 @@ async function loadSettings(file) {
   const bytes = new Uint8Array(await file.slice(0, SETTINGS_SIZE).arrayBuffer());
   memory().set(bytes, wasm.webBuffer(BUF.SETTINGS));
   if (!report(wasm.webReadSettings(bytes.length))) return;
+  settingsFrom = { how: 'ini', name: file.name };
+  storeSettings(file.name);
   showSettings();
-  storeSettings();
   say(`設定ファイル「${file.name}」を読み込みました。`);
 }
 
@@ -241,12 +640,24 @@ function forgetResult() {
   $('show').textContent = '表示';
 }
 
-function generate() {
+async function generate() {
   clearMessages();
   forgetResult();
-  if (!putField(BUF.KEY_PASSWORD, 'key-password') || !putField(BUF.PASS_PHRASE, 'pass-phrase')) return;
-  const status = wasm.webGenerate($('derive-anyway').checked ? 0 : 1);
-  wasm.webWipe(BUF.PASS_PHRASE);
+  const verify = $('derive-anyway').checked ? 0 : 1;
+  let status = S.KEY_NOT_OPEN;
+  // A sealed key not open yet with this key password is opened first, then asked again.
+  for (let tries = 0; tries < 3 && status === S.KEY_NOT_OPEN; tries++) {
+    if (!putField(BUF.KEY_PASSWORD, 'key-password') || !putField(BUF.PASS_PHRASE, 'pass-phrase')) return;
+    // The pass phrase's site rule applies (sites.js); a refused sites.txt stops here.
+    if (!sitesReadyFor()) return wasm.webWipe(BUF.PASS_PHRASE);
+    status = wasm.webGenerate(verify);
+    wasm.webWipe(BUF.PASS_PHRASE);
+    if (status === S.KEY_NOT_OPEN) {
+      status = await ensureOpen();
+      if (status === null) return;
+      if (status === S.OK) status = S.KEY_NOT_OPEN;
+    }
+  }
   if (!report(status)) return;
   const at = wasm.webBuffer(BUF.RESULT);
   const m = memory();
@@ -291,60 +702,71 @@ async function copy() {
   say(`コピーしました。${CLIP_SECONDS}秒後にクリップボードから消去します。`);
 }
 
-// --- a new key, made by the engine from the browser's random source.
+// --- a new key: a pool from the browser's random source, sealed.
 
-// BUF.KEY_PASSWORD is filled from the key password field before each use, so a
-// refused new key leaves the key password in force as it was.
-function newKey() {
+async function newKey() {
   clearMessages();
   if (!putField(BUF.KEY_PASSWORD, 'new-key-password', 'new-key') || !putField(BUF.CONFIRM, 'new-key-confirm', 'new-key')) {
     wasm.webWipe(BUF.CONFIRM);
     return;
   }
   if (!report(wasm.webNewKey())) return;
-  const key = bytesOf(BUF.KEY, wasm.webKeyCount());
-  download(key, 'sorrel.key');
-  key.fill(0);
-  keyName = 'sorrel.key';
+  const pool = bytesOf(BUF.POOL, POOL_SIZE);
+  wasm.webWipe(BUF.POOL);
+  $('remember').checked = false;
+  if (await seal(pool, textOf(BUF.KEY_PASSWORD), 0, 0, 0, 'sorrel.key', 'キーを暗号化しています', 'new-key') !== S.OK) return;
+  offerKey('sorrel.key');
   $('key-password').value = $('new-key-password').value;
   $('new-key-password').value = $('new-key-confirm').value = '';
-  $('key-file').value = '';
-  // A new key has no passwords registered yet: it starts with derivation 2.
-  $('use-derivation-2').checked = true;
-  settingsFromFields();
+  lockedName = '';
   say(text(S.KEY_GENERATED) + '「sorrel.key」として保存しました。このキーを使用しています。');
 }
 
 // --- a new key password for the key in use: the same passwords, a new key file.
 
-function changeKeyPassword() {
+async function changeKeyPassword() {
   clearMessages();
   const ids = ['change-key-password-new', 'change-key-password-confirm'];
-  const filled = putField(BUF.KEY_PASSWORD, 'key-password') &&
+  const fill = () => putField(BUF.KEY_PASSWORD, 'key-password') &&
     putField(BUF.NEW_KEY_PASSWORD, ids[0], 'change-key-password') && putField(BUF.CONFIRM, ids[1], 'change-key-password');
-  if (!filled) {
+  const wipe = () => {
     wasm.webWipe(BUF.NEW_KEY_PASSWORD);
     wasm.webWipe(BUF.CONFIRM);
-    return;
+  };
+  if (!fill()) return wipe();
+  const sealed = wasm.webKeySealed();
+  if (sealed) {
+    wipe();
+    const opened = await ensureOpen();
+    if (opened === null || !report(opened)) return;
+    if (!fill()) return wipe();
   }
   const status = wasm.webChangeKeyPassword();
   // The new key password's own refusals are the key creation's statuses: shown here, not there.
   if (!report(status, FIELD_OF[status] === 'new-key' ? 'change-key-password' : FIELD_OF[status])) return;
-  const name = /\.key$/i.test(keyName) ? keyName : (keyName || 'sorrel') + '.key';
-  const key = bytesOf(BUF.KEY, wasm.webKeyCount());
-  download(key, name);
-  key.fill(0);
+  const name = keyFileName();
+  if (sealed) {
+    const pool = bytesOf(BUF.POOL, POOL_SIZE);
+    wasm.webWipe(BUF.POOL);
+    const reseal = seal(pool, textOf(BUF.KEY_PASSWORD), wasm.webKeyPasses(), wasm.webKeyMemoryKiB(),
+      wasm.webKeyDerivation(), name, 'キーを新しいキーパスワードで暗号化しています', 'change-key-password');
+    if (await reseal !== S.OK) return;
+  }
+  offerKey(name);
   keyName = name;
   $('key-password').value = $(ids[0]).value;
   for (const id of ids) $(id).value = '';
-  $('key-file').value = '';
   say(text(S.KEY_PASSWORD_CHANGED) + `\n新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このページは新しいキーとキーパスワードを使用しています。`);
 }
 
 // --- forgetting: the lock button, and the page hidden for 5 minutes.
 
 function lock() {
+  if (job) job.resolve();
+  setBusy('');
   wasm.webForget();
+  keyGen++;
+  opening = null;
   forgetResult();
   // A password still waiting on the clipboard goes now.
   if (clipTimer) {
@@ -352,12 +774,22 @@ function lock() {
     clipTimer = 0;
     navigator.clipboard.writeText('').catch(() => (clipPending = true));
   }
+  lockedName = keyName;
   keyName = '';
   const fields = ['key-file', 'key-password', 'pass-phrase', 'new-key-password', 'new-key-confirm',
     'change-key-password-new', 'change-key-password-confirm'];
   for (const id of fields) $(id).value = '';
+  $('derive-anyway').checked = false;
+  showSiteNote();
   clearMessages();
-  say('ロックしました。キーファイルとキーパスワードを入力し直してください。');
+  // A remembered key stays: it is sealed, and opens only with its key password.
+  if (useStoredKey()) {
+    lockedName = '';
+    say(`ロックしました。キーパスワードを入力し直してください（この端末に記憶したキー「${keyName}」を使います）。`);
+  } else {
+    useKey(0, '');
+    say('ロックしました。キーファイルとキーパスワードを入力し直してください。');
+  }
 }
 
 function onVisibility() {
@@ -389,12 +821,20 @@ function wire() {
     generate();
   });
   $('length').addEventListener('change', settingsFromFields);
-  for (const [id] of OPTIONS) $(id).addEventListener('change', settingsFromFields);
+  for (const [id] of CLASSES) $(id).addEventListener('change', settingsFromFields);
+  $('use-derivation-2').addEventListener('change', () => (wasm.webKeyDerivation() ? changeKeyDerivation() : settingsFromFields()));
+  $('reset-settings').addEventListener('click', resetSettings);
   $('save-settings').addEventListener('click', () => download(bytesOf(BUF.SETTINGS, wasm.webWriteSettings()), 'setting.ini'));
   $('show').addEventListener('click', toggleShow);
   $('copy').addEventListener('click', copy);
   $('new-key').addEventListener('click', newKey);
   $('change-key-password').addEventListener('click', changeKeyPassword);
+  $('seal').addEventListener('click', sealOriginal);
+  $('remember').addEventListener('change', (e) => rememberKey(e.target.checked));
+  $('forget-key').addEventListener('click', () => {
+    rememberKey(false);
+    say('この端末に記憶したキーを消去しました。');
+  });
   $('lock').addEventListener('click', lock);
   document.addEventListener('visibilitychange', onVisibility);
   window.addEventListener('focus', () => clipPending && clearClipboard());
@@ -413,23 +853,27 @@ function wire() {
 }
 
 async function start() {
-  const bytes = Uint8Array.from(atob($('module').textContent.trim()), (c) => c.charCodeAt(0));
-  const env = {
-    getentropy: (at, size) => {
-      crypto.getRandomValues(new Uint8Array(wasm.memory.buffer, at, size));
-      return 0;
-    },
-  };
-  const { instance } = await WebAssembly.instantiate(bytes, { env });
-  wasm = instance.exports;
+  // The module is inlined compressed (web/inline.py).
+  const packed = new Blob([fromBase64($('module').textContent.trim())]);
+  const bytes = await new Response(packed.stream().pipeThrough(new DecompressionStream('deflate'))).arrayBuffer();
+  wasmModule = await WebAssembly.compile(bytes);
+  wasm = (await WebAssembly.instantiate(wasmModule, moduleImports(() => wasm))).exports;
   if (wasm._initialize) wasm._initialize();
+  workerUrl = URL.createObjectURL(new Blob([`'use strict';\n${moduleImports}\n(${workerMain})();\n`], { type: 'text/javascript' }));
   cp932 = buildCp932();
   $('use-derivation-2-label').textContent = text(S.LABEL_DERIVATION_2);
+  $(location.protocol === 'file:' ? 'remember-web' : 'remember-file').hidden = true;
   restoreSettings();
+  startSites();
   wire();
-  say('キーファイルを選び、キーパスワードを入力してください。');
+  if (useStoredKey()) {
+    say(`この端末に記憶したキー「${keyName}」を使います。キーパスワードを入力してください。`);
+  } else {
+    showKey();
+    say('キーファイルを選び、キーパスワードを入力してください。');
+  }
   document.documentElement.dataset.ready = 'true';
   performance.mark('sorrel-ready');
 }
 
-start().catch((e) => say('このブラウザでは動作しません（WebAssembly を使えません）: ' + e.message, 'key-file'));
+start().catch((e) => say('このブラウザでは動作しません。新しいブラウザで開いてください: ' + e.message, 'key-file'));

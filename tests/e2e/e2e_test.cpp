@@ -127,6 +127,38 @@ TEST(EndToEnd, AMovedFolderFindsItsKeyAfterAWrongKeyPassword) {
   EXPECT_EQ(shown, Derived(app.Folder(), "moved-key-pass", "example.com"));
 }
 
+TEST(EndToEnd, SiteDialogRuleBesideTheSettingsAppliesAtGenerate) {
+  AppProcess app("e2e-sites");
+  FirstStart(app, "e2e-key-pass");
+  HWND main = app.WaitWindow(kMain);
+  ASSERT_NE(main, nullptr);
+  SetText(main, IDC_PASSPHRASE, "example.com");
+  PushButton(main, IDC_SITE);
+  HWND site = app.WaitWindow("サイト別設定");
+  ASSERT_NE(site, nullptr);
+  SetText(site, IDC_LENGTH, "12");
+  PushButton(site, IDC_NEXT_PASSWORD);
+  PushButton(site, IDOK);
+  ASSERT_EQ(app.WaitWindow(kMain), main);
+  EXPECT_EQ(TextOf(main, IDC_SITE_NOTE), "このサイト：12文字・2回目");
+  std::string shown = GenerateOnce(app, "example.com", nullptr);
+  CloseMain(app);
+  EXPECT_EQ(app.Wait(), 2u);
+  EXPECT_EQ(ReadBytes(app.Folder() + "sites.txt"), "example.com\tlength=12\tcounter=2\n");
+  // The rule written out by hand: 12 characters from "example.com#2".
+  std::string record = ReadBytes(app.Folder() + "setting.ini");
+  ASSERT_EQ(record.size(), sizeof(SettingsRecord));
+  SettingsRecord s;
+  memcpy(&s, record.data(), sizeof s);
+  unsigned char key[KEY_BUFFER_SIZE] = {};
+  char expected[1024] = {};
+  OpenedKey opened;  // the first start's key is sealed, and names derivation 2
+  ASSERT_EQ(OpenKey(key, ReadKeyFile(s.keyFilePath, key), "e2e-key-pass", false, &opened), KEY_OPEN_OK);
+  ApplyKeyDerivation(opened, &s);
+  ASSERT_TRUE(DeriveWithKey(s, opened, "example.com#2", 12, expected));
+  EXPECT_EQ(shown, expected);
+}
+
 // Not a check: times a start and a generation, for scripts/measure.sh.
 TEST(EndToEnd, Timings) {
   if (!getenv("SORREL_MEASURE")) GTEST_SKIP() << "set SORREL_MEASURE=1 to measure";

@@ -1,7 +1,9 @@
+#include <stdio.h>
 #include <string.h>
 
 #include "platform.h"
 #include "resource.h"
+#include "site_rules.h"
 #include "ui_fixture.h"
 #include "window_services.h"
 
@@ -223,4 +225,179 @@ TEST_F(MainWindow, ClearsItsPasswordFromTheClipboardUnlessSomethingElseWasCopied
     EXPECT_EQ(after, copiedSince ? "copied since" : "<none>");
   }
   g_clipboardClearMs = 45000;
+}
+
+namespace {
+
+const char kSiteDialog[] = "サイト別設定";
+
+class SiteRules : public MainWindow {
+ protected:
+  std::string sites_;
+
+  void SetUp() override {
+    MainWindow::SetUp();
+    char path[PATH_CAPACITY];
+    ASSERT_TRUE(SiteFilePathFor(SettingsFilePath().c_str(), path) && (DeleteFileA(path) || true));
+    sites_ = path;
+  }
+  void TearDown() override {
+    DeleteFileA(sites_.c_str());
+    MainWindow::TearDown();
+  }
+
+  // The settings with a rule's values written out by hand.
+  static SettingsRecord With(SettingsRecord s, int32_t length, uint32_t flags) {
+    if (length) s.passwordLength = length;
+    if (flags) s.optionFlags = flags;
+    return s;
+  }
+};
+
+// Types the pass phrase and keeps the note it brings up, then generates.
+UiScript::Action NoteAndGenerate(const std::string& passPhrase, std::string* note) {
+  return [passPhrase, note](HWND w) {
+    TypeText(w, IDC_PASSPHRASE, passPhrase);
+    *note = ItemText(w, IDC_SITE_NOTE);
+    Click(w, IDC_GENERATE);
+  };
+}
+
+}  // namespace
+
+TEST_F(SiteRules, GenerateAppliesTheRuleAndTheNoteNamesIt) {
+  ASSERT_TRUE(WriteBytes(sites_,
+                         u8"# my sites\n"
+                         u8"example.com\tlength=8\tclasses=digits,lower,upper\tcounter=2\n"
+                         u8"bank.example\tderivation=2\tmemo=kept\n"
+                         u8"日本語サイト\tclasses=digits\tlength=6\tcounter=3\n"));
+  struct Case {
+    const char* typed;
+    const char* note;
+    int32_t length;
+    uint32_t flags;
+    const char* derivedFrom;
+  } cases[] = {
+      {"example.com", "このサイト：8文字・英数字・2回目", 8, OPT_CLIPBOARD | OPT_DIGITS | OPT_LOWER | OPT_UPPER,
+       "example.com#2"},
+      {"bank.example", "このサイト：新方式", 0, DEFAULT_OPTION_FLAGS | OPT_DERIVATION_2, "bank.example"},
+      {"日本語サイト", "このサイト：6文字・数字・3回目", 6, OPT_CLIPBOARD | OPT_DIGITS, "日本語サイト#3"},
+      // The typo guard warns and derives from what was typed.
+      {"Example.com", "「example.com」のことですか？", 0, 0, "Example.com"},
+      {"ｅｘａｍｐｌｅ．ｃｏｍ", "「example.com」のことですか？", 0, 0, "ｅｘａｍｐｌｅ．ｃｏｍ"},
+      {"bank.example ", "「bank.example」のことですか？", 0, 0, "bank.example "},
+      {"other.org", "", 0, 0, "other.org"},
+  };
+  const size_t n = sizeof cases / sizeof cases[0];
+  SettingsRecord s;
+  SetDefaultSettings(&s, key_.c_str());
+  std::string notes[n];
+  SeenWindow boxes[n];
+  RunReady(s, [&](UiScript& script) {
+    for (size_t i = 0; i < n; ++i)
+      script.On(kMain, NoteAndGenerate(cases[i].typed, &notes[i])).AnswerBox(IDOK, &boxes[i]);
+  });
+  for (size_t i = 0; i < n; ++i) {
+    const Case& c = cases[i];
+    EXPECT_EQ(notes[i], c.note) << c.typed;
+    EXPECT_EQ(boxes[i].text, Expected(With(s, c.length, c.flags), key_, kActiveKeyPassword, c.derivedFrom));
+  }
+}
+
+TEST_F(SiteRules, RefusedFileStopsGenerateWithItsLine) {
+  struct Case {
+    const char* file;
+    long line;
+    const char* reason;
+  } cases[] = {
+      {u8"example.com\tlength=0\n", 1, TEXT_SITE_BAD_LENGTH},
+      {u8"# mine\nexample.com\nexample.com\tcounter=2\n", 3, TEXT_SITE_DUPLICATE},
+      // UTF-8 the engine takes, which no one could type in code page 932.
+      {u8"a.org\n\U0001F600site\n", 2, TEXT_SITE_NOT_CP932},
+  };
+  SettingsRecord s;
+  SetDefaultSettings(&s, key_.c_str());
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBytes(sites_, c.file));
+    std::string note;
+    SeenWindow refused, mended;
+    RunReady(s, [&](UiScript& script) {
+      script.On(kMain, NoteAndGenerate("example.com", &note))
+          .AnswerBox(IDOK, &refused)
+          .Then([&] { WriteBytes(sites_, "example.com\tlength=5\n"); })
+          .On(kMain, Generate("example.com"))
+          .AnswerBox(IDOK, &mended);
+    });
+    char line[64], noteLine[128];
+    snprintf(line, sizeof line, TEXT_SITE_FILE_LINE, c.line);
+    snprintf(noteLine, sizeof noteLine, TEXT_SITE_NOTE_FILE_LINE, c.line);
+    std::string says = std::string(TEXT_SITE_FILE_REFUSED) + "\n" + sites_ + "\n" + line + c.reason + "\n";
+    ExpectErrorBox(refused, (says + TEXT_SITE_FILE_MEND_TO_GENERATE).c_str(), main_);
+    EXPECT_EQ(note, noteLine) << c.file;
+    EXPECT_EQ(mended.text, Expected(With(s, 5, 0), key_, kActiveKeyPassword, "example.com"));
+  }
+}
+
+TEST_F(SiteRules, SiteDialogSavesTheRuleThatGenerateApplies) {
+  struct Case {
+    const char* what;
+    const char* before;
+    std::function<void(HWND)> edit;
+    bool remove;
+    const char* after;
+    const char* note;
+    int32_t length;
+    uint32_t flags;
+    const char* derivedFrom;
+  } cases[] = {
+      {"a new site saved as shown", "", [](HWND) {}, false, "example.com\n", "このサイト：詳細設定どおり", 0, 0,
+       "example.com"},
+      {"a new site: length, classes, the next password", "",
+       [](HWND d) {
+         TypeText(d, IDC_LENGTH, "10");
+         SendMessageA(GetDlgItem(d, IDC_USE_SYMBOLS), BM_CLICK, 0, 0);
+         SendMessageA(GetDlgItem(d, IDC_NEXT_PASSWORD), BM_CLICK, 0, 0);
+       },
+       false, "example.com\tlength=10\tclasses=digits,lower,upper\tcounter=2\n", "このサイト：10文字・英数字・2回目",
+       10, OPT_CLIPBOARD | OPT_DIGITS | OPT_LOWER | OPT_UPPER, "example.com#2"},
+      {"a rule changed: comments, fields and line ends kept", "# mine\r\nexample.com\tcounter=2\tmemo=x\r\n",
+       [](HWND d) {
+         SendMessageA(GetDlgItem(d, IDC_NEXT_PASSWORD), BM_CLICK, 0, 0);
+         SendMessageA(GetDlgItem(d, IDC_USE_DERIVATION_2), BM_CLICK, 0, 0);
+       },
+       false, "# mine\r\nexample.com\tcounter=3\tmemo=x\tderivation=2\r\n", "このサイト：新方式・3回目", 0,
+       DEFAULT_OPTION_FLAGS | OPT_DERIVATION_2, "example.com#3"},
+      {"a rule deleted", "example.com\tcounter=2\nother.org\n", [](HWND) {}, true, "other.org\n", "", 0, 0,
+       "example.com"},
+  };
+  SettingsRecord s;
+  SetDefaultSettings(&s, key_.c_str());
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBytes(sites_, c.before));
+    std::string note;
+    SeenWindow box;
+    RunReady(s, [&](UiScript& script) {
+      script
+          .On(kMain,
+              [](HWND w) {
+                TypeText(w, IDC_PASSPHRASE, "example.com");
+                Click(w, IDC_SITE);
+              })
+          .On(kSiteDialog, [&](HWND d) {
+            c.edit(d);
+            Click(d, c.remove ? IDC_DELETE : IDOK);
+          });
+      if (c.remove) script.AnswerBox(IDYES);
+      script
+          .On(kMain,
+              [&](HWND w) {
+                note = ItemText(w, IDC_SITE_NOTE);
+                Click(w, IDC_GENERATE);
+              })
+          .AnswerBox(IDOK, &box);
+    });
+    EXPECT_EQ(ReadBytes(sites_), c.after) << c.what;
+    EXPECT_EQ(note, c.note) << c.what;
+    EXPECT_EQ(box.text, Expected(With(s, c.length, c.flags), key_, kActiveKeyPassword, c.derivedFrom)) << c.what;
+  }
 }

@@ -1,0 +1,227 @@
+// site set, list, show, remove and next: the site file beside the settings
+// file, edited without asking for any secret.
+#include <stdio.h>
+#include <string.h>
+
+#include "commands.h"
+#include "report.h"
+#include "sites.h"
+#include "text.h"
+
+namespace {
+
+const char NOT_CHANGED[] = "mend it in a text editor; until then the site commands change nothing";
+
+bool Out(const char* text) {
+  if (ConsoleWriteOut(text) == CONSOLE_OK) return true;
+  ReportConsole(CONSOLE_FAILED, "standard output");
+  return false;
+}
+
+// "digits,upper", as --classes takes them.
+void ClassList(uint32_t flags, char* out, size_t capacity) {
+  out[0] = 0;
+  for (const ClassName& c : CLASS_NAMES) {
+    if (!(flags & c.flag)) continue;
+    if (out[0]) AppendText(out, capacity, ",");
+    AppendText(out, capacity, c.name);
+  }
+  if (!out[0]) CopyText(out, capacity, "none");
+}
+
+// "12 characters, classes digits,upper, derivation 2, counter 3".
+void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
+  out[0] = 0;
+  char part[96], list[64];
+  auto add = [&](const char* text) {
+    if (out[0]) AppendText(out, capacity, ", ");
+    AppendText(out, capacity, text);
+  };
+  ClassList(rule.classFlags, list, sizeof list);
+  const struct {
+    bool given;
+    const char* format;
+    long number;
+    const char* text;
+  } parts[] = {
+      {rule.length != 0, "%ld characters", (long)rule.length, ""},
+      {rule.classFlags != 0, "classes %s", 0, list},
+      {rule.derivation != 0, "derivation %ld", (long)rule.derivation, ""},
+      {rule.counter > 1, "counter %ld", (long)rule.counter, ""},
+  };
+  for (const auto& p : parts) {
+    if (!p.given) continue;
+    if (p.text[0]) {
+      snprintf(part, sizeof part, p.format, p.text);
+    } else {
+      snprintf(part, sizeof part, p.format, p.number);
+    }
+    add(part);
+  }
+  if (!out[0]) CopyText(out, capacity, "the settings' length, classes and derivation");
+}
+
+bool SiteLine(int index) {
+  char name[TEXT_CAPACITY], shown[TEXT_CAPACITY], words[256], line[TEXT_CAPACITY + 300];
+  SiteName(index, name, sizeof name);
+  PrintableText(name, shown, sizeof shown);
+  RuleInWords(g_sites.sites[index].rule, words, sizeof words);
+  snprintf(line, sizeof line, "%s: %s\n", shown, words);
+  return Out(line);
+}
+
+// The site named on the command line, or -1 (reported, with the site it may
+// have been meant for).
+int NamedSite(const CliOptions& options) {
+  int like = -1;
+  const int site = FindSiteFor(options.passPhrase, &like);
+  if (site >= 0) return site;
+  char shown[TEXT_CAPACITY];
+  PrintableText(options.passPhrase, shown, sizeof shown);
+  Report("no site rule for this pass phrase", shown);
+  if (like >= 0) WarnDidYouMean(like);
+  return -1;
+}
+
+// For a command line to copy: as it is, or in single quotes.
+void Quoted(const char* text, char* out, size_t capacity) {
+  bool plain = text[0] != 0;
+  for (const char* p = text; *p; ++p)
+    plain =
+        plain && (strchr("._-/:@%+=,", *p) || (*p >= '0' && *p <= '9') || ((*p | 0x20) >= 'a' && (*p | 0x20) <= 'z'));
+  if (plain) return CopyText(out, capacity, text);
+  CopyText(out, capacity, "'");
+  for (const char* p = text; *p; ++p) {
+    const char piece[2] = {*p, 0};
+    AppendText(out, capacity, *p == '\'' ? "'\\''" : piece);
+  }
+  AppendText(out, capacity, "'");
+}
+
+// Sets the site's rule and saves; site is its index, or -1 for a new one.
+int Save(const char* sitesPath, const CliOptions& options, int site, const SiteRule& rule) {
+  char utf8[SITE_PASS_PHRASE_CAPACITY];
+  if (ConsoleUtf8FromCp932(options.passPhrase, utf8, sizeof utf8) != CONSOLE_OK) {
+    ReportConsole(CONSOLE_UNMAPPABLE, "SITE");
+    return EXIT_FAILED;
+  }
+  if (site < 0) {
+    const int like = FindSiteLike(&g_sites, utf8);
+    if (like >= 0) WarnDidYouMean(like, " It has a rule of its own; this one is a site of its own");
+  }
+  SiteStatus status = SetSite(&g_sites, utf8, rule);
+  if (status == SITE_OK) status = SaveSiteFile(&g_sites, sitesPath);
+  if (status != SITE_OK) {
+    Report(status == SITE_WRITE_FAILED ? "site file not written" : "site rule not set", SiteStatusText(status));
+    if (status == SITE_WRITE_FAILED) Report("the site file is as it was", sitesPath);
+    return EXIT_FAILED;
+  }
+  return EXIT_OK;
+}
+
+int Set(const char* sitesPath, const CliOptions& options) {
+  int site = FindSiteFor(options.passPhrase, nullptr);
+  SiteRule rule = site >= 0 ? g_sites.sites[site].rule : SiteRule{0, 0, 0, 1};
+  if (options.hasLength) rule.length = options.length;
+  if (options.hasClasses) rule.classFlags = options.classFlags;
+  if (options.derivation) rule.derivation = options.derivation;
+  if (options.hasCounter) rule.counter = options.counter;
+  const int status = Save(sitesPath, options, site, rule);
+  return status == EXIT_OK && SiteLine(FindSiteFor(options.passPhrase, nullptr)) ? EXIT_OK : EXIT_FAILED;
+}
+
+int Next(const char* sitesPath, const CliOptions& options) {
+  const int site = FindSiteFor(options.passPhrase, nullptr);
+  SiteRule rule = site >= 0 ? g_sites.sites[site].rule : SiteRule{0, 0, 0, 1};
+  if (rule.counter >= SITE_COUNTER_MAX) {
+    Report("the counter is at 9999, the last one");
+    return EXIT_FAILED;
+  }
+  const int32_t old = rule.counter++;
+  if (Save(sitesPath, options, site, rule) != EXIT_OK) return EXIT_FAILED;
+
+  char name[TEXT_CAPACITY * 2], shown[TEXT_CAPACITY], settings[PATH_CAPACITY * 2 + 16] = "";
+  char text[TEXT_CAPACITY * 5 + 400];
+  Quoted(options.passPhrase, name, sizeof name);
+  PrintableText(options.passPhrase, shown, sizeof shown);
+  if (options.settingsPath[0]) {
+    AppendText(settings, sizeof settings, "--settings ");
+    char path[PATH_CAPACITY * 2];
+    Quoted(options.settingsPath, path, sizeof path);
+    AppendText(settings, sizeof settings, path);
+    AppendText(settings, sizeof settings, " ");
+  }
+  snprintf(text, sizeof text,
+           "%s: counter %ld now, was %ld. To change the password on the site:\n"
+           "  the old password: sorrel-cli generate %s--counter %ld %s\n"
+           "  the new password: sorrel-cli generate %s%s\n",
+           shown, (long)rule.counter, (long)old, settings, (long)old, name, settings, name);
+  return Out(text) ? EXIT_OK : EXIT_FAILED;
+}
+
+int Show(const CliOptions& options, const char* settingsPath) {
+  const int site = NamedSite(options);
+  if (site < 0) return EXIT_FAILED;
+  const SiteRule& r = g_sites.sites[site].rule;
+  SettingsRecord s = {};
+  const bool haveSettings = LoadSettingsFrom(settingsPath, &s);
+  char name[TEXT_CAPACITY], shown[TEXT_CAPACITY], line[TEXT_CAPACITY + 200];
+  SiteName(site, name, sizeof name);
+  PrintableText(name, shown, sizeof shown);
+  // The rule's own value, else the settings' (with what it is, when they read).
+  auto put = [&](const char* label, bool own, const char* value) {
+    const char* note = own ? "" : haveSettings ? " (the settings')" : "the settings'";
+    snprintf(line, sizeof line, "%-15s%s%s\n", label, own || haveSettings ? value : "", note);
+    return Out(line);
+  };
+  char length[16], classes[64], derivation[4], counter[80];
+  snprintf(length, sizeof length, "%ld", (long)(r.length ? r.length : s.passwordLength));
+  ClassList(r.classFlags ? r.classFlags : s.optionFlags, classes, sizeof classes);
+  snprintf(derivation, sizeof derivation, "%d",
+           r.derivation                         ? r.derivation
+           : (s.optionFlags & OPT_DERIVATION_2) ? 2
+                                                : 1);
+  if (r.counter > 1) {
+    snprintf(counter, sizeof counter, "%ld (derives from the pass phrase followed by #%ld)", (long)r.counter,
+             (long)r.counter);
+  } else {
+    CopyText(counter, sizeof counter, "1 (derives from the pass phrase itself)");
+  }
+  const bool ok = put("site:", true, shown) && put("length:", r.length != 0, length) &&
+                  put("classes:", r.classFlags != 0, classes) && put("derivation:", r.derivation != 0, derivation) &&
+                  put("counter:", true, counter);
+  return ok ? EXIT_OK : EXIT_FAILED;
+}
+
+}  // namespace
+
+int RunSite(const CliOptions& options) {
+  char settingsPath[PATH_CAPACITY], sitesPath[PATH_CAPACITY];
+  if (!SettingsPathFor(options, settingsPath) || !SitesPathFor(settingsPath, sitesPath)) return EXIT_FAILED;
+  if (!LoadSitesReported(sitesPath, NOT_CHANGED)) return EXIT_FAILED;
+  switch (options.command) {
+    case CLI_SITE_SET:
+      return Set(sitesPath, options);
+    case CLI_SITE_LIST:
+      for (int i = 0; i < g_sites.count; ++i) {
+        if (!SiteLine(i)) return EXIT_FAILED;
+      }
+      return EXIT_OK;
+    case CLI_SITE_SHOW:
+      return Show(options, settingsPath);
+    case CLI_SITE_REMOVE: {
+      const int site = NamedSite(options);
+      if (site < 0) return EXIT_FAILED;
+      SiteStatus status = RemoveSite(&g_sites, site);
+      if (status == SITE_OK) status = SaveSiteFile(&g_sites, sitesPath);
+      if (status == SITE_OK) return EXIT_OK;
+      Report("site file not written", sitesPath);
+      return EXIT_FAILED;
+    }
+    case CLI_SITE_NEXT:
+      return Next(sitesPath, options);
+    default:
+      break;
+  }
+  return EXIT_USAGE;
+}

@@ -1,0 +1,87 @@
+#include "site_file.h"
+
+#include <string.h>
+
+#include "code_page.h"
+#include "settings.h"
+#include "site_rule_words.h"
+#include "text.h"
+#include "texts.h"
+
+SiteFile g_siteFile;
+
+SiteStatus LoadSites(char* path) {
+  char settingsPath[PATH_CAPACITY] = "";
+  if (!GetSettingsPath(settingsPath) || !SiteFilePathFor(settingsPath, path)) {
+    // No path to read from: refused, so that nothing is written anywhere.
+    CopyText(path, PATH_CAPACITY, settingsPath);
+    memset(&g_siteFile, 0, sizeof g_siteFile);
+    g_siteFile.status = SITE_FILE_NOT_READ;
+    return SITE_FILE_NOT_READ;
+  }
+  if (LoadSiteFile(&g_siteFile, path) != SITE_OK) return g_siteFile.status;
+  char utf8[SITE_PASS_PHRASE_CAPACITY], cp932[TEXT_CAPACITY];
+  for (int i = 0; i < g_siteFile.count; ++i) {
+    SitePassPhrase(&g_siteFile, i, utf8, sizeof utf8);
+    if (!Utf8ToCp932(utf8, cp932, sizeof cp932)) {
+      RefuseSiteLine(&g_siteFile, i, SITE_NOT_CP932);
+      break;
+    }
+  }
+  WipeMemory(utf8, sizeof utf8);
+  WipeMemory(cp932, sizeof cp932);
+  return g_siteFile.status;
+}
+
+int FindTypedSite(const char* passPhrase, int* like) {
+  char utf8[SITE_PASS_PHRASE_CAPACITY];
+  int found = -1;
+  *like = -1;
+  // Text that is not code page 932 (a field cut inside a character) is no site.
+  if (g_siteFile.status == SITE_OK && Cp932ToUtf8(passPhrase, utf8, sizeof utf8)) {
+    found = FindSite(&g_siteFile, utf8);
+    if (found < 0) *like = FindSiteLike(&g_siteFile, utf8);
+  }
+  WipeMemory(utf8, sizeof utf8);
+  return found;
+}
+
+const char* SiteStatusText(SiteStatus status) { return SiteStatusWords(status); }
+
+void DescribeRefusedSites(const char* path, const char* mend, char* out, size_t capacity) {
+  CopyText(out, capacity, TEXT_SITE_FILE_REFUSED);
+  AppendText(out, capacity, "\n");
+  AppendText(out, capacity, path);
+  AppendText(out, capacity, "\n");
+  if (g_siteFile.problemLine > 0) AppendWords(out, capacity, TEXT_SITE_FILE_LINE, g_siteFile.problemLine);
+  AppendText(out, capacity, SiteStatusText(g_siteFile.status));
+  AppendText(out, capacity, "\n");
+  AppendText(out, capacity, mend);
+}
+
+void SiteNoteFor(const char* passPhrase, char* out, size_t capacity) {
+  char path[PATH_CAPACITY];
+  out[0] = 0;
+  if (LoadSites(path) != SITE_OK) {
+    if (g_siteFile.problemLine > 0) {
+      AppendWords(out, capacity, TEXT_SITE_NOTE_FILE_LINE, g_siteFile.problemLine);
+    } else {
+      CopyText(out, capacity, TEXT_SITE_NOTE_FILE);
+    }
+    return;
+  }
+  int like;
+  const int index = FindTypedSite(passPhrase, &like);
+  if (index >= 0) {
+    DescribeSiteRule(g_siteFile.sites[index].rule, TEXT_SITE_NOTE_PREFIX, out, capacity);
+  } else if (like >= 0) {
+    char utf8[SITE_PASS_PHRASE_CAPACITY], cp932[TEXT_CAPACITY];
+    SitePassPhrase(&g_siteFile, like, utf8, sizeof utf8);
+    if (Utf8ToCp932(utf8, cp932, sizeof cp932)) {
+      out[0] = 0;
+      AppendWords(out, capacity, TEXT_SITE_DID_YOU_MEAN, 0, cp932);
+    }
+    WipeMemory(utf8, sizeof utf8);
+    WipeMemory(cp932, sizeof cp932);
+  }
+}
