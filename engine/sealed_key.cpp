@@ -45,9 +45,11 @@ bool InRange(const SealParameters& p) {
 // The wrapping key: Argon2id over the key password's bytes. The parameters
 // are in range here, so a failure can only be the memory.
 bool WrapKey(const char* keyPassword, const unsigned char* salt, const SealParameters& p, unsigned char* key) {
-  // Picks the fastest Argon2id code for this processor, once.
-  static const bool started = sodium_init() >= 0;
-  (void)started;
+  // Picks the fastest Argon2id code for this processor, once. A plain flag:
+  // a guarded static would link the C++ runtime's locks and exceptions into
+  // the dialog program (100 KB).
+  static bool started;
+  if (!started) started = sodium_init() >= 0;
   return crypto_pwhash(key, WRAP_KEY_SIZE, keyPassword, strlen(keyPassword), salt, p.passes, (size_t)p.memoryKiB * 1024,
                        crypto_pwhash_ALG_ARGON2ID13) == 0;
 }

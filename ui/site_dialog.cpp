@@ -1,9 +1,9 @@
 // The site dialog: the rule of one typed pass phrase in sites.txt (length,
 // classes, derivation, counter), saved, deleted or left as it was.
-#include <stdio.h>
 #include <string.h>
 
 #include "app.h"
+#include "code_page.h"
 #include "kept_key.h"
 #include "resource.h"
 #include "site_file.h"
@@ -107,8 +107,9 @@ void OnNextPassword(HWND hwnd) {
     return;
   }
   SetDlgItemInt(hwnd, IDC_COUNTER, (UINT)(counter + 1), FALSE);
+  // wsprintfA, not snprintf, which would bring MinGW's whole printf into the program.
   char hint[256];
-  snprintf(hint, sizeof hint, TEXT_SITE_NEXT_HINT, (long)(counter + 1), (long)counter);
+  wsprintfA(hint, TEXT_SITE_NEXT_HINT, (long)(counter + 1), (long)counter);
   SetDlgItemTextA(hwnd, IDC_COUNTER_HINT, hint);
 }
 
@@ -150,8 +151,8 @@ bool OnSave(HWND hwnd) {
 
 // True when the site is gone from sites.txt.
 bool OnDelete(HWND hwnd) {
-  char question[SITE_MESSAGE_CAPACITY];
-  snprintf(question, sizeof question, TEXT_SITE_DELETE_QUESTION, s_dialog.passPhrase);
+  char question[SITE_MESSAGE_CAPACITY];  // wsprintfA writes at most 1024 bytes
+  wsprintfA(question, TEXT_SITE_DELETE_QUESTION, s_dialog.passPhrase);
   if (MessageBoxA(hwnd, question, TEXT_SITE_DELETE_CAPTION, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
   if (!Reload(hwnd)) return false;
   const int index = FindSite(&g_siteFile, s_dialog.utf8);
