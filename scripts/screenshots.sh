@@ -20,7 +20,7 @@ version=$(sed -n 's/^project(sorrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeList
 printf '#define SORREL_VERSION %s\n#define SORREL_VERSION_TEXT "%s"\n' "${version//./, }" "${version//./, }" >"$work/sorrel_version.h"
 "$tools-windres" -c 65001 -I"$work" "$root/res/sorrel.rc" -O coff -o "$work/sorrel_rc.o"
 "$tools-g++-posix" -std=c++17 -Wall -Wextra -Werror -O1 -finput-charset=UTF-8 -fexec-charset=CP932 -I"$root/res" \
-  -I"$root/ui" "$root/scripts/show_dialog.cpp" \
+  -I"$root/ui" -I"$root/texts" "$root/scripts/show_dialog.cpp" \
   "$work/sorrel_rc.o" -o "$work/show_dialog.exe" -static
 
 # A prefix of its own with the X11 driver. MS UI Gothic, the Japanese dialog
