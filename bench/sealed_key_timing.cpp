@@ -8,19 +8,19 @@
 
 #include <algorithm>
 #include <chrono>
-#include <vector>
 
 #include "key_open.h"
 
 int main(int argc, char** argv) {
+  enum { MAX_RUNS = 100 };
   const int runs = argc > 1 ? atoi(argv[1]) : 7;
-  if (runs < 1) return 2;
+  if (runs < 1 || runs > MAX_RUNS) return 2;
   unsigned char sealed[SEALED_KEY_SIZE];
   if (CreateSealedKey("timing key password", DefaultSealParameters(), sealed) != SEAL_OK) {
     fprintf(stderr, "sealed_key_timing: the key could not be sealed\n");
     return 1;
   }
-  std::vector<double> ms;
+  double ms[MAX_RUNS];
   static OpenedKey key;
   for (int i = 0; i < runs; ++i) {
     const auto start = std::chrono::steady_clock::now();
@@ -30,10 +30,10 @@ int main(int argc, char** argv) {
       fprintf(stderr, "sealed_key_timing: the key did not open (%d)\n", (int)status);
       return 1;
     }
-    ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    ms[i] = std::chrono::duration<double, std::milli>(end - start).count();
   }
-  std::sort(ms.begin(), ms.end());
-  printf("open a default sealed key: min %.0f ms, median %.0f ms, max %.0f ms (%d runs)\n", ms.front(),
-         ms[ms.size() / 2], ms.back(), runs);
+  std::sort(ms, ms + runs);
+  printf("open a default sealed key: min %.0f ms, median %.0f ms, max %.0f ms (%d runs)\n", ms[0], ms[runs / 2],
+         ms[runs - 1], runs);
   return 0;
 }
