@@ -16,11 +16,12 @@ enum CliCommand {
   CLI_EXPORT_KEY,
   CLI_IMPORT_KEY,
   CLI_CHANGE_KEY_PASSWORD,
+  CLI_CONFIGURE,
   CLI_VERSION,
 };
 
 enum {
-  CLI_MESSAGE_CAPACITY = 256,
+  CLI_MESSAGE_CAPACITY = 1536,  // room for a whole argument quoted in a message
   CLI_MAX_LENGTH = TEXT_CAPACITY - 1,
   CLI_CLIP_SECONDS = 45,
   CLI_MAX_CLIP_SECONDS = 3600,
@@ -39,10 +40,12 @@ struct CliOptions {
   bool hasClasses;
   uint32_t classFlags;  // OPT_DIGITS..OPT_SYMBOLS, at least one, when hasClasses
   bool force;
-  bool noVerify;                       // generate: derive even when the key password does not unmask the key
-  bool clip;                           // generate: to the clipboard instead of standard output
-  int32_t clipSeconds;                 // 1 to 3600 when clip: until the clipboard is cleared
-  int32_t derivation;                  // generate, init: 1 or 2; 0 when not given
+  bool noVerify;        // generate: derive even when the key password does not unmask the key
+  bool clip;            // generate: to the clipboard instead of standard output
+  int32_t clipSeconds;  // 1 to 3600 when clip: until the clipboard is cleared
+  int32_t derivation;   // generate, init, configure: 1 or 2; 0 when not given
+  bool hasClipboard;
+  bool clipboard;                      // configure: the dialog program's clipboard option, when hasClipboard
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
 
@@ -59,6 +62,7 @@ enum Option {
   OPTION_CLIP_SECONDS = 128,
   OPTION_KEEP_OLD = 256,
   OPTION_DERIVATION = 512,
+  OPTION_CLIPBOARD = 1024,
 };
 
 enum OptionValue {
@@ -67,6 +71,7 @@ enum OptionValue {
   VALUE_NUMBER,
   VALUE_CLASSES,     // a comma-separated list of CLASS_NAMES
   VALUE_DERIVATION,  // 1 or 2
+  VALUE_ON_OFF,      // on or off
 };
 
 struct OptionRule {
@@ -90,8 +95,8 @@ struct ClassName {
 };
 
 enum {
-  OPTION_RULE_COUNT = 10,
-  COMMAND_RULE_COUNT = 8,
+  OPTION_RULE_COUNT = 11,
+  COMMAND_RULE_COUNT = 9,
   CLASS_NAME_COUNT = 4,
 };
 extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];
@@ -102,6 +107,10 @@ extern const ClassName CLASS_NAMES[CLASS_NAME_COUNT];
 const CommandRule* FindCommandRule(const char* name);
 const OptionRule* FindOptionRule(const char* name);
 
+// The options configure changes; it needs at least one.
+const unsigned CONFIGURE_SETTINGS = OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_CLIPBOARD | OPTION_DERIVATION;
+
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason
-// in options->message. Reads no file and no input; never writes past a buffer.
+// (in the user's language) in options->message. Reads no file and no input;
+// never writes past a buffer.
 bool ParseArguments(int argc, const char* const* argv, CliOptions* options);

@@ -11,3 +11,4 @@ int RunVerify(const CliOptions& options);
 int RunExportKey(const CliOptions& options);
 int RunImportKey(const CliOptions& options);
 int RunChangeKeyPassword(const CliOptions& options);
+int RunConfigure(const CliOptions& options);

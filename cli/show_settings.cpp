@@ -4,39 +4,19 @@
 
 #include "commands.h"
 #include "report.h"
+#include "settings_text.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
 
-// A field the terminal cannot show (a settings file written by other means may
-// hold any bytes) is shown with its bytes as \xNN rather than not at all.
-void Printable(const char* text, char* out, size_t capacity) {
-  char probe[1024];
-  if (ConsoleToTerminal(text, probe, sizeof probe) == CONSOLE_OK) {
-    bool control = false;
-    for (const char* p = text; *p; ++p) control = control || (unsigned char)*p < 0x20 || *p == 0x7F;
-    if (!control) {
-      CopyText(out, capacity, text);
-      return;
-    }
-  }
-  out[0] = 0;
-  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) {
-    char piece[8];
-    if (*p >= 0x20 && *p < 0x7F && *p != '\\') {
-      snprintf(piece, sizeof piece, "%c", *p);
-    } else {
-      snprintf(piece, sizeof piece, "\\x%02X", *p);
-    }
-    if (!AppendText(out, capacity, piece)) return;
-  }
-}
-
+// Labels are padded by bytes: in code page 932 a full-width character takes
+// two bytes and two columns. A label too long for the column keeps a space.
 bool Line(const char* label, const char* value, const char* note = "") {
   char printable[1024];
   Printable(value, printable, sizeof printable);
-  char line[1200];
-  snprintf(line, sizeof line, "%-15s%s%s\n", label, printable, note);
+  char line[1400];
+  snprintf(line, sizeof line, "%-14s %s%s\n", label, printable, note);
   return ConsoleWriteOut(line) == CONSOLE_OK;
 }
 
@@ -45,8 +25,7 @@ bool Line(const char* label, const char* value, const char* note = "") {
 int RunShowSettings(const CliOptions& options) {
   char settingsPath[PATH_CAPACITY];
   SettingsRecord s;
-  if (!SettingsPathFor(options, settingsPath) || !LoadSettingsFrom(settingsPath, &s)) {
-    Report("settings file not read (make one with 'sorrel-cli init --key FILE')", settingsPath);
+  if (!LoadSettingsReported(options, settingsPath, &s, _("make one with 'sorrel-cli init --key FILE'"))) {
     return EXIT_FAILED;
   }
 
@@ -55,28 +34,31 @@ int RunShowSettings(const CliOptions& options) {
     uint32_t flag;
     const char* chars;
   } classes[] = {
-      {"  digits", OPT_DIGITS, s.digitChars},
-      {"  lower", OPT_LOWER, s.lowerChars},
-      {"  upper", OPT_UPPER, s.upperChars},
-      {"  symbols", OPT_SYMBOLS, s.symbolChars},
+      {_("  digits"), OPT_DIGITS, s.digitChars},
+      {_("  lower"), OPT_LOWER, s.lowerChars},
+      {_("  upper"), OPT_UPPER, s.upperChars},
+      {_("  symbols"), OPT_SYMBOLS, s.symbolChars},
   };
   char length[32];
   snprintf(length, sizeof length, "%ld", (long)s.passwordLength);
   const bool lengthValid = s.passwordLength >= 1 && s.passwordLength <= 1023;
   const bool anyClass = (s.optionFlags & (OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS)) != 0;
+  const char* on = _("on");
+  const char* off = _("off");
 
-  bool ok = Line("settings file:", settingsPath) && Line("key file:", s.keyFilePath) &&
-            Line("length:", length, lengthValid ? "" : "  (invalid: generate needs 1 to 1023)") &&
-            Line("classes:", "", anyClass ? "" : "(none enabled: generate fails)");
+  bool ok = Line(_("settings file:"), settingsPath) && Line(_("key file:"), s.keyFilePath) &&
+            Line(_("length:"), length, lengthValid ? "" : _("  (invalid: generate needs 1 to 1023)")) &&
+            Line(_("classes:"), "", anyClass ? "" : _("(none enabled: generate fails)"));
   for (const ClassLine& c : classes) {
-    char label[32];
-    snprintf(label, sizeof label, "%-10s %s", c.label, (s.optionFlags & c.flag) ? "on " : "off");
+    char label[64];
+    snprintf(label, sizeof label, "%-10s %-3s", c.label, (s.optionFlags & c.flag) ? on : off);
     ok = ok && Line(label, c.chars);
   }
-  ok = ok && Line("clipboard:", (s.optionFlags & OPT_CLIPBOARD) ? "on" : "off");
-  ok = ok && Line("derivation:", (s.optionFlags & OPT_DERIVATION_2) ? "2" : "1 (the original)");
+  ok = ok && Line(_("clipboard:"), (s.optionFlags & OPT_CLIPBOARD) ? on : off,
+                  _("  (the dialog program's option; sorrel-cli copies with --clip)"));
+  ok = ok && Line(_("derivation:"), (s.optionFlags & OPT_DERIVATION_2) ? "2" : _("1 (the original)"));
   if (!ok) {
-    ReportConsole(CONSOLE_FAILED, "standard output");
+    ReportConsole(CONSOLE_FAILED, _("standard output"));
     return EXIT_FAILED;
   }
   return EXIT_OK;
