@@ -16,6 +16,7 @@
 #include "console.h"
 #include "settings.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
 
@@ -285,7 +286,7 @@ void ConsoleSystemReason(int error, char* out, size_t capacity) {
   // The C library's text, in its own translation and the locale's encoding.
   const char* text = strerror(error);
   if (Convert("CP932", g_terminalCodeset, text, strlen(text), out, capacity) != CONSOLE_OK) {
-    snprintf(out, capacity, "errno %d", error);
+    snprintf(out, capacity, _("system error %d"), error);
   }
 }
 

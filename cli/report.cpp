@@ -16,7 +16,8 @@ void Report(const char* text, const char* detail) {
   }
   AppendText(line, sizeof line, "\n");
   if (ConsoleWriteError(line) != CONSOLE_OK) {
-    // The terminal cannot show the text, nor a translation of this: plain ASCII.
+    // The terminal cannot show the text, nor a translation of this: plain
+    // ASCII, untranslated on purpose.
     ConsoleWriteError("sorrel-cli: failed (the message cannot be shown in this terminal's encoding)\n");
   }
 }

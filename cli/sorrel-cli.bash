@@ -1,6 +1,7 @@
 # bash completion for sorrel-cli. The program itself names what may come at
 # the cursor (sorrel-cli __complete WORD...), from the tables its argument
-# parser checks: commands, each command's options, class names, derivations.
+# parser checks: commands, each command's options, class names, derivations,
+# on and off.
 _sorrel_cli() {
   local program=${COMP_WORDS[0]/#\~/$HOME}
   local cur=${COMP_WORDS[COMP_CWORD]} words=() i
@@ -30,6 +31,8 @@ _sorrel_cli() {
           COMPREPLY+=("$given$word")
         fi
       done
+      # No blank after the item: ",another" may follow.
+      if [ ${#COMPREPLY[@]} -gt 0 ]; then compopt -o nospace 2>/dev/null || true; fi
       ;;
     *)
       mapfile -t COMPREPLY < <(compgen -W "$candidates" -- "$cur")
