@@ -1,6 +1,6 @@
 // Windows: no gettext in the C library, so the catalogue is built in: po/ja.po
-// compiled to a code page 932 .mo file at build time and embedded as bytes
-// (cmake/embed_bytes.cmake), read here. The language follows the locale
+// compiled to code page 932 at build time, each translation found by a hash
+// of its English text (translate_table.h). The language follows the locale
 // variables where they are set (as gettext's own Windows port does, and Wine
 // sets them), else the user's interface language.
 #include <stdint.h>
@@ -8,42 +8,26 @@
 #include <windows.h>
 
 #include "translate.h"
-
-extern const unsigned char JAPANESE_CATALOGUE[];
-extern const unsigned int JAPANESE_CATALOGUE_SIZE;
+#include "translate_table.h"
 
 namespace {
 
-const uint32_t MO_MAGIC = 0x950412de;
-
 bool g_japanese = false;
 
-uint32_t Word(uint32_t offset) {
-  if (offset > JAPANESE_CATALOGUE_SIZE - 4) return 0;
-  const unsigned char* p = JAPANESE_CATALOGUE + offset;
-  return p[0] | p[1] << 8 | p[2] << 16 | (uint32_t)p[3] << 24;
+uint64_t Hash(const char* text) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (const unsigned char* p = (const unsigned char*)text; *p; ++p) h = (h ^ *p) * 0x100000001b3ull;
+  return h;
 }
 
-// String number i of the table at tableOffset; nullptr past the catalogue's end.
-const char* Entry(uint32_t tableOffset, uint32_t i) {
-  const uint32_t length = Word(tableOffset + 8 * i), at = Word(tableOffset + 8 * i + 4);
-  if (at >= JAPANESE_CATALOGUE_SIZE || length >= JAPANESE_CATALOGUE_SIZE - at) return nullptr;
-  return (const char*)JAPANESE_CATALOGUE + at;
-}
-
-// The translation of text; nullptr when the catalogue has none. msgfmt sorts
-// the originals, so a binary search finds one.
+// The translation of text; nullptr when the catalogue has none.
 const char* Lookup(const char* text) {
-  if (JAPANESE_CATALOGUE_SIZE < 28 || Word(0) != MO_MAGIC) return nullptr;
-  const uint32_t count = Word(8), originals = Word(12), translations = Word(16);
-  uint32_t low = 0, high = count;
+  const uint64_t h = Hash(text);
+  unsigned low = 0, high = TRANSLATION_ROW_COUNT;
   while (low < high) {
-    const uint32_t middle = low + (high - low) / 2;
-    const char* original = Entry(originals, middle);
-    if (!original) return nullptr;
-    const int order = strcmp(text, original);
-    if (order == 0) return Entry(translations, middle);
-    if (order < 0) {
+    const unsigned middle = low + (high - low) / 2;
+    if (TRANSLATION_ROWS[middle].hash == h) return TRANSLATION_TEXTS + TRANSLATION_ROWS[middle].offset;
+    if (TRANSLATION_ROWS[middle].hash > h) {
       high = middle;
     } else {
       low = middle + 1;
@@ -83,12 +67,12 @@ void TranslateStart() { g_japanese = WantsJapanese(); }
 
 const char* Translate(const char* text) {
   const char* translated = g_japanese ? Lookup(text) : nullptr;
-  return translated && translated[0] ? translated : text;
+  return translated ? translated : text;
 }
 
 const char* TranslatePlural(const char* one, const char* many, unsigned long n) {
-  // Japanese has one form, the first of the entry's.
+  // Japanese has one form.
   const char* translated = g_japanese ? Lookup(one) : nullptr;
-  if (translated && translated[0]) return translated;
+  if (translated) return translated;
   return n == 1 ? one : many;
 }

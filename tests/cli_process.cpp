@@ -57,10 +57,6 @@ std::wstring Quote(const std::wstring& arg) {
   return out + L"\"";
 }
 
-HANDLE Inheritable(HANDLE h) {
-  SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-  return h;
-}
 #else
 const char CLI_NAME[] = "sorrel-cli";
 

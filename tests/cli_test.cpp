@@ -379,12 +379,16 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
        {"--settings", dir + "none.ini", "abcd"},
        kp,
        "the settings file could not be read: " + dir + "none.ini: No such file or directory"},
-      {"short settings file", {"--settings", dir + "short.ini", "abcd"}, kp, "523 bytes, where a settings file has 524"},
+      {"short settings file",
+       {"--settings", dir + "short.ini", "abcd"},
+       kp,
+       "523 bytes, where a settings file has 524"},
       {"key file missing",
        {"--settings", missingKey, "abcd"},
        kp,
-       "the key file could not be read: " + dir + "nothing.key: No such file or directory\n"
-       "sorrel-cli: name the key file with --key FILE, or point the settings at it with 'sorrel-cli configure"},
+       "the key file could not be read: " + dir +
+           "nothing.key: No such file or directory\n"
+           "sorrel-cli: name the key file with --key FILE, or point the settings at it with 'sorrel-cli configure"},
       {"overriding key missing", {"--key", dir + "nothing.key", "abcd"}, kp, "the key file could not be read"},
       {"pass phrase argument of 3 bytes", {"abc"}, kp, "a pass phrase has at least 4 bytes"},
       {"pass phrase of 3 bytes", {}, kp + "abc\n", "a pass phrase has at least 4 bytes"},
@@ -399,14 +403,18 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
       {"wrong key password",
        {"abcd"},
        "wrong password\n",
-       "does not open this key file: " + settingsKey + "\nsorrel-cli: usually it was mistyped: a typo, Caps Lock on, "
-       "or the input mode left on full-width; type it again (or the key file is damaged)\nsorrel-cli: nothing "
-       "derived; only if the settings dialog put in force a key password that this key was not made with, "
-       "--no-verify derives with it anyway\n"},
+       "does not open this key file: " + settingsKey +
+           "\nsorrel-cli: usually it was mistyped: a typo, Caps Lock on, "
+           "or the input mode left on full-width; type it again (or the key file is damaged)\nsorrel-cli: nothing "
+           "derived; only if the settings dialog put in force a key password that this key was not made with, "
+           "--no-verify derives with it anyway\n"},
       {"key file of 104 bytes", {"--key", dir + "long.key", "abcd"}, kp, "104 bytes, where a key file has 103"},
       {"no key password", {"abcd"}, "", "no input left: key password"},
       {"no pass phrase", {}, kp, "no input left: pass phrase"},
-      {"unmappable pass phrase argument", {u8"café1234"}, kp, "code page 932 (or in this terminal's encoding): the pass phrase"},
+      {"unmappable pass phrase argument",
+       {u8"café1234"},
+       kp,
+       "code page 932 (or in this terminal's encoding): the pass phrase"},
       {"zero byte in a pass phrase", {}, kp + std::string("ab\0cdef\n", 8), "code page 932"},
       {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: pass phrase"},
       {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: key password"},
@@ -611,7 +619,9 @@ TEST_F(Cli, ConfigureKeepsEveryOtherSetting) {
     void (*change)(SettingsRecord*, const std::string& keyPath);
     const char* printed;  // the change as printed before it is written
   } cases[] = {
-      {{"--length", "30"}, [](SettingsRecord* s, const std::string&) { s->passwordLength = 30; }, "  length: 20 -> 30\n"},
+      {{"--length", "30"},
+       [](SettingsRecord* s, const std::string&) { s->passwordLength = 30; },
+       "  length: 20 -> 30\n"},
       {{"--classes", "upper,symbols"},
        [](SettingsRecord* s, const std::string&) { s->optionFlags = OPT_UPPER | OPT_SYMBOLS | OPT_DERIVATION_2; },
        "  classes: digits, lower -> upper, symbols\n"},
