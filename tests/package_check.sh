@@ -142,8 +142,9 @@ check ".deb: sorrel-cli uses ~/.config/sorrel/setting.ini, or \$XDG_CONFIG_HOME'
 manual() {  # manual LANGUAGE LOCALE SECTION...: man -L finds the page in the package, renders it without warning
   local language=$1 locale=$2 page
   shift 2
-  page=$(MANPATH=$debroot/usr/share/man LC_ALL=$locale MANWIDTH=80 man --warnings -L "$language" sorrel-cli \
-    2>"$scratch/man-warnings")
+  # A minute of processor time at most: troff can loop on a page it cannot break.
+  page=$(ulimit -t 60 && MANPATH=$debroot/usr/share/man LC_ALL=$locale MANWIDTH=80 man --warnings -L "$language" \
+    sorrel-cli 2>"$scratch/man-warnings") || { cat "$scratch/man-warnings"; echo "man failed"; return 1; }
   if [ -s "$scratch/man-warnings" ]; then
     cat "$scratch/man-warnings"
     return 1
