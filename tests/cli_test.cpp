@@ -1071,6 +1071,11 @@ TEST_F(Cli, ChangeKeyPasswordRefusalsLeaveTheKeyFile) {
   check("full disk, --keep-old", inside, good, {"--keep-old", mnt + "old.key"}, kp + next + next,
         "the old key file could not be kept; the key file is unchanged");
   EXPECT_FALSE(Exists(mnt + "old.key"));
+  // new-key and init on the full disk name the file and the reason too.
+  CliRun full = RunCli({"new-key", mnt + "new.key"}, "password1\npassword1\n");
+  EXPECT_TRUE(Contains(full.err, "key file could not be written: " + mnt + "new.key: No space left")) << full.err;
+  full = RunCli({"init", "--key", keyA, "--settings", mnt + "s.ini"}, "");
+  EXPECT_TRUE(Contains(full.err, "settings file could not be written: " + mnt + "s.ini: No space left")) << full.err;
   EXPECT_EQ(CountTemporaries(mnt), 0);
   umount2(mnt.c_str(), MNT_DETACH);
 #endif
