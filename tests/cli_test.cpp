@@ -1,10 +1,10 @@
 // sorrel-cli run as a user runs it, checked against the engine's own results.
+#include <ctype.h>
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include <algorithm>
 #include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -706,12 +706,14 @@ bool AllJapanese(std::string line, const std::string& path) {
 #ifdef _WIN32
   line = Utf8FromCp932(line);  // a second byte may look like a letter
 #endif
-  static const std::regex word("-*[A-Za-z][A-Za-z_-]*");
-  for (std::sregex_iterator w(line.begin(), line.end(), word), end; w != end; ++w) {
-    const std::string name = w->str();
-    if (name[0] != '-' && !FindCommandRule(name.c_str()) && !std::regex_match(name, std::regex("sorrel-cli|[A-Z_]+"))) {
-      return false;
-    }
+  for (size_t i = 0, end; i < line.size(); i = end) {
+    end = i + 1;
+    if (!isalpha((unsigned char)line[i])) continue;
+    while (end < line.size() && (isalnum((unsigned char)line[end]) || line[end] == '-' || line[end] == '_')) ++end;
+    const std::string word = line.substr(i, end - i);
+    const bool option = i > 0 && line[i - 1] == '-';
+    const bool placeholder = word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string::npos;
+    if (!option && !placeholder && word != "sorrel-cli" && !FindCommandRule(word.c_str())) return false;
   }
   return std::any_of(line.begin(), line.end(), [](char c) { return (unsigned char)c >= 0x80; });
 }
