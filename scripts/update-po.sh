@@ -19,5 +19,5 @@ msgmerge --quiet --update --backup=none --no-wrap --sort-by-file --add-location=
   { echo "update-po: msgmerge failed on po/ja.po" >&2; exit 1; }
 
 po4a-updatepo --format man --master docs/sorrel-cli.1.in --master-charset UTF-8 --po po/man/ja.po \
-  --no-deprecation --msgmerge-opt "--no-wrap" ||
+  --porefs file --no-deprecation --msgmerge-opt "--no-wrap --backup=none" ||
   { echo "update-po: po4a-updatepo failed on po/man/ja.po" >&2; exit 1; }
