@@ -31,7 +31,8 @@ same() {  # same NAME INPUT ARGS...
 
 run_native "$kp"$'\n'"$kp"$'\n' new-key 表/鍵.key
 "$native" init --key 表/鍵.key --settings setting.ini
-printf '%s\n%s\n' 'correct horse' 'correct horse' | iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key win.key
+printf '%s\n%s\n' 'correct horse' 'correct horse' |
+  iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key win.key | iconv -f CP932 -t UTF-8
 
 same "Japanese pass phrase argument" "$kp"$'\n' generate --settings setting.ini 表計算ソフト
 same "Japanese pass phrase piped" "$kp"$'\n予約サイト\n' generate --settings setting.ini
