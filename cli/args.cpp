@@ -1,12 +1,13 @@
 #include "args.h"
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 
-#include "messages.h"
 #include "sealed_key.h"
 #include "site_rules.h"
 #include "text.h"
+#include "translate.h"
 
 const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
     {"--settings", OPTION_SETTINGS, VALUE_FILE},
@@ -15,6 +16,7 @@ const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
     {"--classes", OPTION_CLASSES, VALUE_CLASSES},
     {"--derivation", OPTION_DERIVATION, VALUE_DERIVATION},
     {"--counter", OPTION_COUNTER, VALUE_NUMBER},
+    {"--clipboard", OPTION_CLIPBOARD, VALUE_ON_OFF},
     {"--no-verify", OPTION_NO_VERIFY, VALUE_NONE},
     {"--clip", OPTION_CLIP, VALUE_NONE},
     {"--clip-seconds", OPTION_CLIP_SECONDS, VALUE_NUMBER},
@@ -32,6 +34,7 @@ const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT] = {
      0, 1, false},
     {"new-key", CLI_NEW_KEY, OPTION_FORCE | OPTION_UNSEALED | OPTION_KDF_MEMORY | OPTION_KDF_PASSES, 1, 1, true},
     {"init", CLI_INIT, OPTION_SETTINGS | OPTION_KEY | OPTION_DERIVATION | OPTION_FORCE, 0, 0, false},
+    {"configure", CLI_CONFIGURE, OPTION_SETTINGS | CONFIGURE_SETTINGS, 0, 0, false},
     {"show-settings", CLI_SHOW_SETTINGS, OPTION_SETTINGS, 0, 0, false},
     {"verify", CLI_VERIFY, OPTION_SETTINGS | OPTION_KEY, 0, 0, false},
     {"change-key-password", CLI_CHANGE_KEY_PASSWORD, OPTION_SETTINGS | OPTION_KEY | OPTION_KEEP_OLD, 0, 0, false},
@@ -97,19 +100,19 @@ const OptionRule* FindOptionRule(const char* name) {
 
 namespace {
 
-bool Fail(CliOptions* options, const char* first, const char* second = "", const char* third = "") {
-  options->message[0] = 0;
-  AppendText(options->message, CLI_MESSAGE_CAPACITY, first);
-  AppendText(options->message, CLI_MESSAGE_CAPACITY, second);
-  AppendText(options->message, CLI_MESSAGE_CAPACITY, third);
+__attribute__((format(printf, 2, 3))) bool Fail(CliOptions* options, const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  vsnprintf(options->message, CLI_MESSAGE_CAPACITY, format, arguments);
+  va_end(arguments);
   return false;
 }
 
 // A value that must fit its buffer whole: cutting a path or a pass phrase
 // would silently name another file or give another password.
 bool TakeText(CliOptions* options, const char* name, const char* value, char* destination, size_t capacity) {
-  if (value[0] == 0) return Fail(options, "empty value for ", name);
-  if (BoundedLength(value, capacity) >= capacity) return Fail(options, "value too long for ", name);
+  if (value[0] == 0) return Fail(options, _("empty value for %s"), name);
+  if (BoundedLength(value, capacity) >= capacity) return Fail(options, _("value too long for %s"), name);
   CopyText(destination, capacity, value);
   return true;
 }
@@ -128,9 +131,7 @@ int64_t Number(const char* value) {
 
 bool TakeLength(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n < 0 && value[0]) return Fail(options, MSG_LENGTH_TOO_SMALL, " (--length ", "takes a number)");
-  if (n <= 0) return Fail(options, MSG_LENGTH_TOO_SMALL);
-  if (n > CLI_MAX_LENGTH) return Fail(options, MSG_LENGTH_TOO_LARGE);
+  if (n < 1 || n > CLI_MAX_LENGTH) return Fail(options, _("--length takes a number from 1 to 1023, not '%s'"), value);
   options->length = (int32_t)n;
   options->hasLength = true;
   return true;
@@ -138,35 +139,37 @@ bool TakeLength(CliOptions* options, const char* value) {
 
 bool TakeClipSeconds(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n < 1 || n > CLI_MAX_CLIP_SECONDS) return Fail(options, "--clip-seconds takes a number from 1 to 3600");
+  if (n < 1 || n > CLI_MAX_CLIP_SECONDS) return Fail(options, _("--clip-seconds takes a number from 1 to 3600"));
   options->clipSeconds = (int32_t)n;
   return true;
 }
 
 bool TakeDerivation(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n != 1 && n != 2) return Fail(options, "--derivation takes 1 or 2");
+  if (n != 1 && n != 2) return Fail(options, _("--derivation takes 1 or 2"));
   options->derivation = (int32_t)n;
   return true;
 }
 
 bool TakeKdfMemory(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n < CLI_KDF_MEMORY_MIN || n > CLI_KDF_MEMORY_MAX) return Fail(options, "--kdf-memory takes MiB from 8 to 1024");
+  if (n < CLI_KDF_MEMORY_MIN || n > CLI_KDF_MEMORY_MAX)
+    return Fail(options, _("--kdf-memory takes MiB from 8 to 1024"));
   options->kdfMemoryMiB = (int32_t)n;
   return true;
 }
 
 bool TakeKdfPasses(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n < SEALED_PASSES_MIN || n > SEALED_PASSES_MAX) return Fail(options, "--kdf-passes takes a number from 1 to 16");
+  if (n < SEALED_PASSES_MIN || n > SEALED_PASSES_MAX)
+    return Fail(options, _("--kdf-passes takes a number from 1 to 16"));
   options->kdfPasses = (int32_t)n;
   return true;
 }
 
 bool TakeCounter(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n < 1 || n > SITE_COUNTER_MAX) return Fail(options, "--counter takes a number from 1 to 9999");
+  if (n < 1 || n > SITE_COUNTER_MAX) return Fail(options, _("--counter takes a number from 1 to 9999"));
   options->counter = (int32_t)n;
   options->hasCounter = true;
   return true;
@@ -183,6 +186,12 @@ void Subcommands(const char* group, char* out, size_t capacity) {
   }
 }
 
+bool TakeOnOff(CliOptions* options, const char* name, const char* value, bool* out) {
+  if (strcmp(value, "on") != 0 && strcmp(value, "off") != 0) return Fail(options, _("%s takes on or off"), name);
+  *out = strcmp(value, "on") == 0;
+  return true;
+}
+
 bool TakeClasses(CliOptions* options, const char* value) {
   uint32_t flags = 0;
   const char* p = value;
@@ -197,8 +206,8 @@ bool TakeClasses(CliOptions* options, const char* value) {
       }
     }
     if (!known) {
-      if (n == 0) return Fail(options, MSG_NO_CLASSES, " (--classes: digits, lower, upper, symbols)");
-      return Fail(options, "unknown class in --classes (digits, lower, upper, symbols): ", value);
+      if (n == 0) return Fail(options, _("--classes takes a comma-separated list of digits, lower, upper, symbols"));
+      return Fail(options, _("unknown class in --classes (digits, lower, upper, symbols): %s"), value);
     }
     if (!end) break;
     p = end + 1;
@@ -223,19 +232,17 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       return true;
     }
   }
-  if (argc < 2) return Fail(options, "no command given");
+  if (argc < 2) return Fail(options, _("no command given"));
 
   int used = 0;
   const CommandRule* rule = MatchCommand(argc - 1, argv + 1, &used);
   if (!rule && IsCommandGroup(argv[1])) {
     char subcommands[128];
     Subcommands(argv[1], subcommands, sizeof subcommands);
-    if (argc < 3) return Fail(options, argv[1], " needs one of: ", subcommands);
-    char what[64];
-    snprintf(what, sizeof what, "unknown %s command (%s): ", argv[1], subcommands);
-    return Fail(options, what, argv[2]);
+    if (argc < 3) return Fail(options, _("%s needs one of: %s"), argv[1], subcommands);
+    return Fail(options, _("unknown %s command (%s): %s"), argv[1], subcommands, argv[2]);
   }
-  if (!rule) return Fail(options, "unknown command: ", argv[1]);
+  if (!rule) return Fail(options, _("unknown command: %s"), argv[1]);
   options->command = rule->command;
 
   unsigned seen = 0;
@@ -244,9 +251,10 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
   for (int i = 1 + used; i < argc; ++i) {
     const char* arg = argv[i];
     if (optionsEnded || arg[0] != '-' || arg[1] == 0) {
-      if (++positional > rule->maxPositional) return Fail(options, "unexpected argument for ", rule->name);
+      if (++positional > rule->maxPositional) return Fail(options, _("unexpected argument for %s"), rule->name);
       if (!rule->positionalIsFile) {
-        if (BoundedLength(arg, TEXT_CAPACITY) >= TEXT_CAPACITY) return Fail(options, "pass phrase too long");
+        if (BoundedLength(arg, TEXT_CAPACITY) >= TEXT_CAPACITY)
+          return Fail(options, _("the pass phrase is too long: at most 1023 bytes"));
         CopyText(options->passPhrase, TEXT_CAPACITY, arg);
         options->hasPassPhrase = true;
       } else if (!TakeText(options, "FILE", arg, options->newKeyPath, PATH_CAPACITY)) {
@@ -264,19 +272,19 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     const char* value = nullptr;
     const char* equals = strchr(arg, '=');
     size_t nameLength = equals ? (size_t)(equals - arg) : strlen(arg);
-    if (nameLength >= sizeof name) return Fail(options, "unknown option: ", arg);
+    if (nameLength >= sizeof name) return Fail(options, _("unknown option: %s"), arg);
     memcpy(name, arg, nameLength);
     name[nameLength] = 0;
 
     const OptionRule* known = FindOptionRule(name);
-    if (!known) return Fail(options, "unknown option: ", name);
+    if (!known) return Fail(options, _("unknown option: %s"), name);
     const unsigned option = known->option;
-    if (!(rule->allowed & option)) return Fail(options, name, " does not apply to ", rule->name);
-    if (seen & option) return Fail(options, name, " given twice");
+    if (!(rule->allowed & option)) return Fail(options, _("%s does not apply to %s"), name, rule->name);
+    if (seen & option) return Fail(options, _("%s given twice"), name);
     seen |= option;
 
     if (known->value == VALUE_NONE) {
-      if (equals) return Fail(options, name, " takes no value");
+      if (equals) return Fail(options, _("%s takes no value"), name);
       options->force = options->force || option == OPTION_FORCE;
       options->noVerify = options->noVerify || option == OPTION_NO_VERIFY;
       options->clip = options->clip || option == OPTION_CLIP;
@@ -288,7 +296,7 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     } else if (i + 1 < argc) {
       value = argv[++i];
     } else {
-      return Fail(options, name, " needs a value");
+      return Fail(options, _("%s needs a value"), name);
     }
 
     bool ok = false;
@@ -323,17 +331,25 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
       case OPTION_COUNTER:
         ok = TakeCounter(options, value);
         break;
+      case OPTION_CLIPBOARD:
+        ok = TakeOnOff(options, name, value, &options->clipboard);
+        options->hasClipboard = ok;
+        break;
     }
     if (!ok) return false;
   }
 
   if (positional < rule->minPositional)
-    return Fail(options, rule->name, rule->positionalIsFile ? " needs a FILE" : " needs a SITE");
-  if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, "init needs --key FILE");
-  if (options->unsealed && (seen & (OPTION_KDF_MEMORY | OPTION_KDF_PASSES))) {
-    return Fail(options, "--kdf-memory and --kdf-passes do not apply to new-key --unsealed");
+    return Fail(options, rule->positionalIsFile ? _("%s needs a FILE") : _("%s needs a SITE"), rule->name);
+  if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, _("init needs --key FILE"));
+  if (rule->command == CLI_CONFIGURE && !(seen & CONFIGURE_SETTINGS)) {
+    return Fail(options, _("configure needs a setting to change: --key, --length, --classes, --clipboard or "
+                           "--derivation"));
   }
-  if ((seen & OPTION_CLIP_SECONDS) && !options->clip) return Fail(options, "--clip-seconds needs --clip");
+  if (options->unsealed && (seen & (OPTION_KDF_MEMORY | OPTION_KDF_PASSES))) {
+    return Fail(options, _("--kdf-memory and --kdf-passes do not apply to new-key --unsealed"));
+  }
+  if ((seen & OPTION_CLIP_SECONDS) && !options->clip) return Fail(options, _("--clip-seconds needs --clip"));
   if (options->clip && !(seen & OPTION_CLIP_SECONDS)) options->clipSeconds = CLI_CLIP_SECONDS;
   return true;
 }

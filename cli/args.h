@@ -18,6 +18,7 @@ enum CliCommand {
   CLI_CHANGE_KEY_PASSWORD,
   CLI_SEAL_KEY,
   CLI_UNSEAL_KEY,
+  CLI_CONFIGURE,
   CLI_VERSION,
   CLI_SITE_SET,
   CLI_SITE_LIST,
@@ -27,7 +28,7 @@ enum CliCommand {
 };
 
 enum {
-  CLI_MESSAGE_CAPACITY = 256,
+  CLI_MESSAGE_CAPACITY = 1536,  // room for a whole argument quoted in a message
   CLI_MAX_LENGTH = TEXT_CAPACITY - 1,
   CLI_CLIP_SECONDS = 45,
   CLI_MAX_CLIP_SECONDS = 3600,
@@ -52,12 +53,14 @@ struct CliOptions {
   bool noVerify;         // generate: derive even when the key password does not unmask the key
   bool clip;             // generate: to the clipboard instead of standard output
   int32_t clipSeconds;   // 1 to 3600 when clip: until the clipboard is cleared
-  int32_t derivation;    // generate, init, seal-key, site set: 1 or 2; 0 when not given
+  int32_t derivation;    // generate, init, configure, seal-key, site set: 1 or 2; 0 when not given
   bool unsealed;         // new-key: the original form
   int32_t kdfMemoryMiB;  // new-key, seal-key: 8 to 1024; 0 when not given
   int32_t kdfPasses;     // new-key, seal-key: 1 to 16; 0 when not given
   bool hasCounter;
-  int32_t counter;                     // generate, site set: 1 to 9999 when hasCounter
+  int32_t counter;  // generate, site set: 1 to 9999 when hasCounter
+  bool hasClipboard;
+  bool clipboard;                      // configure: the dialog program's clipboard option, when hasClipboard
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
 
@@ -78,6 +81,7 @@ enum Option {
   OPTION_KDF_MEMORY = 2048,
   OPTION_KDF_PASSES = 4096,
   OPTION_COUNTER = 8192,
+  OPTION_CLIPBOARD = 16384,
 };
 
 enum OptionValue {
@@ -86,6 +90,7 @@ enum OptionValue {
   VALUE_NUMBER,
   VALUE_CLASSES,     // a comma-separated list of CLASS_NAMES
   VALUE_DERIVATION,  // 1 or 2
+  VALUE_ON_OFF,      // on or off
 };
 
 struct OptionRule {
@@ -109,8 +114,8 @@ struct ClassName {
 };
 
 enum {
-  OPTION_RULE_COUNT = 14,
-  COMMAND_RULE_COUNT = 15,
+  OPTION_RULE_COUNT = 15,
+  COMMAND_RULE_COUNT = 16,
   CLASS_NAME_COUNT = 4,
 };
 extern const OptionRule OPTION_RULES[OPTION_RULE_COUNT];
@@ -126,6 +131,10 @@ const CommandRule* MatchCommand(int count, const char* const* words, int* used);
 bool IsCommandGroup(const char* word);
 const OptionRule* FindOptionRule(const char* name);
 
+// The options configure changes; it needs at least one.
+const unsigned CONFIGURE_SETTINGS = OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_CLIPBOARD | OPTION_DERIVATION;
+
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason
-// in options->message. Reads no file and no input; never writes past a buffer.
+// (in the user's language) in options->message. Reads no file and no input;
+// never writes past a buffer.
 bool ParseArguments(int argc, const char* const* argv, CliOptions* options);

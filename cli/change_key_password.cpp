@@ -11,24 +11,19 @@
 #include "report.h"
 #include "secrets.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
-
-const char DONE_TEXT[] =
-    "the key password is changed: every password stays the same\n"
-    "copies of the old key file and paper backups made before still open with the old key password: destroy "
-    "them, or make new ones (sorrel-cli export-key)\n";
-
-const char SAME_TEXT[] =
-    "the new key password must differ from the current one (the current one would still open the key)";
 
 // The key file's new bytes into g_changedKey: a sealed key sealed again with
 // its parameters and derivation (a fresh salt and nonce), an original one
 // masked with the new key password.
 bool ChangeOpenedKey(int count) {
+  const char* same =
+      _("the new key password must differ from the current one (the current one would still open the key)");
   if (g_openedKey.sealed) {
     if (strcmp(g_keyPassword, g_newKeyPassword) == 0) {
-      Report(SAME_TEXT);
+      Report(same);
       return false;
     }
     const SealStatus status = SealOpenedKey(g_openedKey, g_newKeyPassword, g_openedKey.seal, g_changedKey);
@@ -39,11 +34,11 @@ bool ChangeOpenedKey(int count) {
     case KEY_CHANGE_OK:
       return true;
     case KEY_CHANGE_SAME:
-      Report(SAME_TEXT);
+      Report(same);
       return false;
     default:
       // The checks above have refused every other case already.
-      Report(MSG_KEY_CREATE_FAILED);
+      Report(_("the key could not be masked with the new key password"));
       return false;
   }
 }
@@ -53,15 +48,19 @@ bool ChangeOpenedKey(int count) {
 int RunChangeKeyPassword(const CliOptions& options) {
   char keyPath[PATH_CAPACITY];
   if (!MayKeepOld(options.keepOldPath)) return EXIT_FAILED;
-  const int count = ReadKeyAndKeyPassword(options, keyPath, "the key password is not changed");
+  const int count = ReadKeyAndKeyPassword(options, keyPath, _("the key password is not changed"));
   if (count == 0) return EXIT_FAILED;
 
-  if (!ReadNewKeyPassword(PROMPT_NEW_KEY_PASSWORD, PROMPT_NEW_KEY_PASSWORD_CONFIRM, g_newKeyPassword)) {
+  if (!ReadNewKeyPassword(PromptNewKeyPassword(), PromptNewKeyPasswordAgain(), g_newKeyPassword)) {
     return EXIT_FAILED;
   }
   if (!ChangeOpenedKey(count)) return EXIT_FAILED;
 
   if (!RewriteKeyFile(keyPath, options.keepOldPath, count, count)) return EXIT_FAILED;
-  const bool ok = ConsoleWriteOut(DONE_TEXT) == CONSOLE_OK && SayOldKept(options.keepOldPath);
+  const bool ok =
+      ConsoleWriteOut(_("the key password is changed: every password stays the same\n"
+                        "copies of the old key file and paper backups made before still open with the "
+                        "old key password: destroy them, or make new ones (sorrel-cli export-key)\n")) == CONSOLE_OK &&
+      SayOldKept(options.keepOldPath);
   return ok ? EXIT_OK : EXIT_FAILED;
 }

@@ -11,6 +11,10 @@ enum ClipResult {
   CLIP_FAILED,      // not copied (or, with no clearing process, copied and taken back)
 };
 
+// Whether a clipboard can be reached at all (CLIP_OK, CLIP_NO_DISPLAY or
+// CLIP_NO_TOOL), asked before any secret is.
+ClipResult ClipboardReady();
+
 // Code page 932 text onto the clipboard, cleared after seconds. *tool names
 // what reached the clipboard, for messages.
 ClipResult CopyToClipboard(const char* text, int seconds, const char** tool);

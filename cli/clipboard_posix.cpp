@@ -203,19 +203,32 @@ bool StartClearer(int tool, int seconds, const char* text, size_t length) {
   return ok;
 }
 
+// The first tool that has its display and its programs; -1 when none has.
+int ChooseTool(ClipResult* why) {
+  bool display = false;
+  for (int i = 0; i < TOOL_COUNT; ++i) {
+    if (!HasDisplay(TOOLS[i])) continue;
+    display = true;
+    if (InPath(TOOLS[i].copy[0]) && InPath(TOOLS[i].paste[0])) return i;
+  }
+  *why = display ? CLIP_NO_TOOL : CLIP_NO_DISPLAY;
+  return -1;
+}
+
 }  // namespace
+
+ClipResult ClipboardReady() {
+  ClipResult why = CLIP_OK;
+  ChooseTool(&why);
+  return why;
+}
 
 ClipResult CopyToClipboard(const char* text, int seconds, const char** toolName) {
   *toolName = "";
   signal(SIGPIPE, SIG_IGN);  // a tool that ends early leaves its pipe unread
-  int chosen = -1;
-  bool display = false;
-  for (int i = 0; i < TOOL_COUNT && chosen < 0; ++i) {
-    if (!HasDisplay(TOOLS[i])) continue;
-    display = true;
-    if (InPath(TOOLS[i].copy[0]) && InPath(TOOLS[i].paste[0])) chosen = i;
-  }
-  if (chosen < 0) return display ? CLIP_NO_TOOL : CLIP_NO_DISPLAY;
+  ClipResult why = CLIP_OK;
+  const int chosen = ChooseTool(&why);
+  if (chosen < 0) return why;
   *toolName = TOOLS[chosen].copy[0];
 
   static char terminal[TEXT_LIMIT];

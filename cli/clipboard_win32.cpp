@@ -27,6 +27,8 @@ void ClearIfUnchanged(DWORD sequence) {
 
 }  // namespace
 
+ClipResult ClipboardReady() { return CLIP_OK; }
+
 ClipResult CopyToClipboard(const char* text, int seconds, const char** tool) {
   *tool = "the clipboard";
   if (!CopyTextToClipboard(nullptr, text)) return CLIP_FAILED;

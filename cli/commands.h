@@ -14,3 +14,4 @@ int RunChangeKeyPassword(const CliOptions& options);
 int RunSealKey(const CliOptions& options);
 int RunUnsealKey(const CliOptions& options);
 int RunSite(const CliOptions& options);  // site set, list, show, remove, next
+int RunConfigure(const CliOptions& options);

@@ -24,6 +24,8 @@ bool ValuesFor(OptionValue value, char* out, size_t capacity) {
     }
     case VALUE_DERIVATION:
       return Line(out, capacity, "1") && Line(out, capacity, "2");
+    case VALUE_ON_OFF:
+      return Line(out, capacity, "on") && Line(out, capacity, "off");
     case VALUE_NONE:
     case VALUE_NUMBER:
       break;

@@ -23,7 +23,12 @@ enum ConsoleResult {
 void ConsoleStart();
 
 // The arguments as code page 932 text, into fixed buffers; argv[0] included.
-ConsoleResult ConsoleArguments(int argc, char** argv, char (*out)[CLI_ARGUMENT_CAPACITY], int* count);
+// On failure *failed is the argument that failed (0 when none in particular).
+ConsoleResult ConsoleArguments(int argc, char** argv, char (*out)[CLI_ARGUMENT_CAPACITY], int* count, int* failed);
+
+// Argument index for a message: code page 932, each character it cannot
+// hold shown as '?'.
+void ConsoleArgumentShown(int argc, char** argv, int index, char* out, size_t capacity);
 
 // True when standard input is a terminal: prompts shown, echo turned off.
 bool ConsoleInputIsTerminal();
@@ -50,6 +55,14 @@ bool ConsoleUserSettingsPath(char* out);
 
 // Makes the missing folders above path, for the user alone.
 bool ConsoleMakeParentFolders(const char* path);
+
+// 0 when the folder that would hold a file at path exists, else why not (an
+// errno value: ENOENT, ENOTDIR, ...).
+int ConsoleFolderError(const char* path);
+
+// The system's reason for an errno value, in the user's language, as code
+// page 932 in out.
+void ConsoleSystemReason(int error, char* out, size_t capacity);
 
 // For tests and show-settings: the terminal form of code page 932 text.
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity);

@@ -11,10 +11,12 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <wchar.h>
 
 #include "console.h"
 #include "settings.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
 
@@ -94,16 +96,42 @@ void ConsoleStart() {
   for (int s : signals) sigaction(s, &action, nullptr);
 }
 
-ConsoleResult ConsoleArguments(int argc, char** argv, char (*out)[CLI_ARGUMENT_CAPACITY], int* count) {
+ConsoleResult ConsoleArguments(int argc, char** argv, char (*out)[CLI_ARGUMENT_CAPACITY], int* count, int* failed) {
   *count = 0;
+  *failed = 0;
   if (argc > CLI_MAX_ARGUMENTS) return CONSOLE_TOO_LONG;
   for (int i = 0; i < argc; ++i) {
     ConsoleResult r = i == 0 ? CONSOLE_OK : ToCp932(argv[i], strlen(argv[i]), out[i], CLI_ARGUMENT_CAPACITY);
     if (i == 0) CopyText(out[0], CLI_ARGUMENT_CAPACITY, "sorrel-cli");
-    if (r != CONSOLE_OK) return r;
+    if (r != CONSOLE_OK) {
+      *failed = i;
+      return r;
+    }
   }
   *count = argc;
   return CONSOLE_OK;
+}
+
+void ConsoleArgumentShown(int argc, char** argv, int index, char* out, size_t capacity) {
+  out[0] = 0;
+  if (index < 0 || index >= argc) return;
+  // A character at a time, as many bytes as make one in the terminal's encoding.
+  mbstate_t state;
+  memset(&state, 0, sizeof state);
+  const char* p = argv[index];
+  size_t left = strlen(p);
+  while (left > 0) {
+    size_t n = mbrlen(p, left, &state);
+    if (n == (size_t)-1 || n == (size_t)-2 || n == 0) {
+      n = 1;
+      memset(&state, 0, sizeof state);
+    }
+    char piece[16];
+    if (ToCp932(p, n, piece, sizeof piece) != CONSOLE_OK) CopyText(piece, sizeof piece, "?");
+    if (!AppendText(out, capacity, piece)) return;
+    p += n;
+    left -= n;
+  }
 }
 
 bool ConsoleInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
@@ -235,6 +263,30 @@ bool ConsoleMakeParentFolders(const char* path) {
     if (mkdir(native, 0700) != 0 && errno != EEXIST) return false;
     *p = end;
     if (!end) return true;
+  }
+}
+
+int ConsoleFolderError(const char* path) {
+  char native[PATH_MAX];
+  if (Convert("UTF-8", "CP932", path, strlen(path), native, sizeof native) != CONSOLE_OK) return EILSEQ;
+  char* last = strrchr(native, '/');
+  if (!last) {
+    CopyText(native, sizeof native, ".");
+  } else if (last == native) {
+    native[1] = 0;
+  } else {
+    *last = 0;
+  }
+  struct stat st;
+  if (stat(native, &st) != 0) return errno;
+  return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+}
+
+void ConsoleSystemReason(int error, char* out, size_t capacity) {
+  // The C library's text, in its own translation and the locale's encoding.
+  const char* text = strerror(error);
+  if (Convert("CP932", g_terminalCodeset, text, strlen(text), out, capacity) != CONSOLE_OK) {
+    snprintf(out, capacity, _("system error %d"), error);
   }
 }
 

@@ -1,6 +1,7 @@
 // Windows: a console is read and written in UTF-16, so no code page stands in
 // the way; pipes and files carry the console's code pages. Every conversion
 // refuses substitution.
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 #include <wchar.h>
@@ -11,6 +12,7 @@
 #include "console.h"
 #include "settings.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
 
@@ -170,10 +172,11 @@ ConsoleResult ReadStreamLine(HANDLE input, wchar_t* line, int capacity, int* len
 
 void ConsoleStart() { SetConsoleCtrlHandler(OnControl, TRUE); }
 
-ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], int* count) {
+ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], int* count, int* failed) {
   // The ANSI argv has been through a best-fit conversion already; the UTF-16
   // command line has not.
   *count = 0;
+  *failed = 0;
   int argc = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!wide) return CONSOLE_FAILED;
@@ -183,11 +186,25 @@ ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], 
       CopyText(out[0], CLI_ARGUMENT_CAPACITY, "sorrel-cli");
     } else {
       r = FromWide(CP_ENGINE, wide[i], (int)wcslen(wide[i]), out[i], CLI_ARGUMENT_CAPACITY);
+      if (r != CONSOLE_OK) *failed = i;
     }
   }
   LocalFree(wide);
   if (r == CONSOLE_OK) *count = argc;
   return r;
+}
+
+void ConsoleArgumentShown(int, char**, int index, char* out, size_t capacity) {
+  out[0] = 0;
+  int argc = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!wide) return;
+  if (index >= 0 && index < argc) {
+    // '?' for what code page 932 lacks, with no best fit: é stays unlike e.
+    int n = WideCharToMultiByte(CP_ENGINE, WC_NO_BEST_FIT_CHARS, wide[index], -1, out, (int)capacity, "?", nullptr);
+    if (n == 0) out[0] = 0;
+  }
+  LocalFree(wide);
 }
 
 bool ConsoleInputIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
@@ -248,6 +265,74 @@ bool ConsoleUserSettingsPath(char* out) {
 }
 
 bool ConsoleMakeParentFolders(const char*) { return false; }
+
+int ConsoleFolderError(const char* path) {
+  char folder[PATH_CAPACITY];
+  SplitDirectory(path, folder, sizeof folder);
+  const DWORD attributes = GetFileAttributesA(folder[0] ? folder : ".");
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+  }
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : ENOTDIR;
+}
+
+void ConsoleSystemReason(int error, char* out, size_t capacity) {
+  // The C runtime's texts are English whatever the language: the usual ones
+  // are translated here, in the C library's words.
+  const char* text = nullptr;
+  switch (error) {
+    case ENOENT:
+      text = _("No such file or directory");
+      break;
+    case EACCES:
+      text = _("Permission denied");
+      break;
+    case ENOSPC:
+      text = _("No space left on device");
+      break;
+    case EEXIST:
+      text = _("File exists");
+      break;
+    case EISDIR:
+      text = _("Is a directory");
+      break;
+    case ENOTDIR:
+      text = _("Not a directory");
+      break;
+    case EROFS:
+      text = _("Read-only file system");
+      break;
+    case EINVAL:
+      text = _("Invalid argument");
+      break;
+    case EMFILE:
+      text = _("Too many open files");
+      break;
+    case EIO:
+      text = _("Input/output error");
+      break;
+    case ENAMETOOLONG:
+      text = _("File name too long");
+      break;
+    case EILSEQ:
+      text = _("Invalid or incomplete multibyte or wide character");
+      break;
+    case EPERM:
+      text = _("Operation not permitted");
+      break;
+    case EBUSY:
+      text = _("Device or resource busy");
+      break;
+    case EFBIG:
+      text = _("File too large");
+      break;
+    default:
+      text = strerror(error);
+      break;
+  }
+  CopyText(out, capacity, text);
+}
 
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {
   static wchar_t wide[8192];

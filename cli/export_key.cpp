@@ -4,6 +4,7 @@
 #include "key_input.h"
 #include "report.h"
 #include "secrets.h"
+#include "translate.h"
 
 int RunExportKey(const CliOptions& options) {
   char keyPath[PATH_CAPACITY];
@@ -12,12 +13,12 @@ int RunExportKey(const CliOptions& options) {
   const int count = ReadKeyChecked(keyPath, nullptr);
   if (count == 0) return EXIT_FAILED;
   if (WriteKeyBackup(g_keyBytes, count, g_backupText, sizeof g_backupText) == 0) {
-    Report("the backup could not be made");
+    Report(_("the backup could not be made"));
     return EXIT_FAILED;
   }
   ConsoleResult r = ConsoleWriteOut(g_backupText);
   if (r != CONSOLE_OK) {
-    ReportConsole(r, "the backup");
+    ReportConsole(r, _("the backup"));
     return EXIT_FAILED;
   }
   return EXIT_OK;

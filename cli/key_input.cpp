@@ -1,5 +1,6 @@
 #include "key_input.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -10,6 +11,7 @@
 #include "report.h"
 #include "secrets.h"
 #include "text.h"
+#include "translate.h"
 
 bool KeyPathFor(const CliOptions& options, char* out) {
   if (options.keyPath[0]) {
@@ -18,8 +20,9 @@ bool KeyPathFor(const CliOptions& options, char* out) {
   }
   char settingsPath[PATH_CAPACITY];
   SettingsRecord settings;
-  if (!SettingsPathFor(options, settingsPath) || !LoadSettingsFrom(settingsPath, &settings)) {
-    Report("settings file not read (name the key with --key FILE)", settingsPath);
+  if (!LoadSettingsReported(options, settingsPath, &settings,
+                            _("name the key file with --key FILE, or make a settings file with 'sorrel-cli init --key "
+                              "FILE'"))) {
     return false;
   }
   CopyText(out, PATH_CAPACITY, settings.keyFilePath);
@@ -27,20 +30,45 @@ bool KeyPathFor(const CliOptions& options, char* out) {
 }
 
 int ReadKeyReported(const char* keyPath) {
+  return ReadKeyReported(
+      keyPath,
+      _("name the key file with --key FILE, or point the settings at it with 'sorrel-cli configure --key FILE'"));
+}
+
+int ReadKeyReported(const char* keyPath, const char* advice) {
   memset(g_keyBytes, 0, sizeof g_keyBytes);
+  errno = 0;
   const int count = ReadKeyFile(keyPath, g_keyBytes);
-  if (count == 0) Report(MSG_KEY_FILE_NOT_READ, keyPath);
-  return count;
+  if (count > 0) return count;
+  const int error = errno;
+  if (FileExists(keyPath) && error != EISDIR) {
+    ReportKeyOpen(KEY_OPEN_WRONG_SIZE, 0, keyPath, nullptr);
+    return 0;
+  }
+  ReportFileError(_("the key file could not be read"), keyPath, error);
+  if (advice) Report(advice);
+  return 0;
+}
+
+bool KeyFileToName(const char* keyPath, char* out) {
+  // The dialog program resolves a relative path against its own working
+  // directory, which is rarely this one.
+  if (!ConsoleAbsolutePath(keyPath, out)) {
+    ReportFile(_("the key file's full path cannot be used"), keyPath,
+               _("it does not fit in 259 bytes of code page 932, or holds a character that code page 932 lacks"));
+    return false;
+  }
+  return ReadKeyReported(out, nullptr) > 0;
 }
 
 bool ReadKeyPassword() {
-  ConsoleResult r = ConsoleReadSecret(PROMPT_KEY_PASSWORD, g_keyPassword, TEXT_CAPACITY);
+  ConsoleResult r = ConsoleReadSecret(PromptKeyPassword(), g_keyPassword, TEXT_CAPACITY);
   if (r != CONSOLE_OK) {
-    ReportConsole(r, "key password");
+    ReportConsole(r, _("key password"));
     return false;
   }
   if (strlen(g_keyPassword) < KEY_PASSWORD_MIN) {
-    Report(MSG_KEY_PASSWORD_TOO_SHORT);
+    Report(_("a key password has at least 8 bytes (a Japanese character counts 2)"));
     return false;
   }
   return true;
@@ -74,20 +102,20 @@ bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out
   ConsoleResult r = ConsoleReadSecret(prompt, out, TEXT_CAPACITY);
   if (r == CONSOLE_OK) r = ConsoleReadSecret(confirmPrompt, g_keyPasswordConfirm, TEXT_CAPACITY);
   if (r != CONSOLE_OK) {
-    ReportConsole(r, "key password");
+    ReportConsole(r, _("key password"));
     return false;
   }
   switch (CheckNewKeyPassword(out, g_keyPasswordConfirm)) {
     case NEW_KEY_PASSWORD_OK:
       return true;
     case NEW_KEY_PASSWORDS_DIFFER:
-      Report(MSG_KEY_PASSWORDS_DIFFER);
+      Report(_("the two key passwords differ"));
       break;
     case NEW_KEY_PASSWORD_TOO_SHORT:
-      Report(MSG_NEW_KEY_PASSWORD_TOO_SHORT);
+      Report(_("the key password is too short: at least 8 bytes (a Japanese character counts 2)"));
       break;
     case NEW_KEY_PASSWORD_TOO_LONG:
-      Report("the key password is too long: at most 63 bytes (a Japanese character takes 2)");
+      Report(_("the key password is too long: at most 63 bytes (a Japanese character counts 2)"));
       break;
   }
   return false;
@@ -100,43 +128,63 @@ bool FileExists(const char* path) {
   return true;
 }
 
-bool MayWriteKeyFile(const char* path, bool force) {
-  if (force || !FileExists(path)) return true;
-  Report("the file exists; --force replaces it (passwords from the old key are then lost)", path);
+bool FolderReady(const char* path, const char* what) {
+  const int error = ConsoleFolderError(path);
+  if (error == 0) return true;
+  ReportFileError(what, path, error);
+  Report(_("make its folder first, or name a file in a folder that exists"));
   return false;
 }
 
+bool MayWriteKeyFile(const char* path, bool force) {
+  if (!force && FileExists(path)) {
+    Report(_("the file exists; --force replaces it (the passwords of the old key are then lost)"), path);
+    return false;
+  }
+  return FolderReady(path, _("the key file cannot be written"));
+}
+
 void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const char* advice) {
-  char text[160];
+  char reason[256];
   SealParameters params = {};
   switch (status) {
     case KEY_OPEN_OK:
       return;
     case KEY_OPEN_WRONG_SIZE:
       // The reader stops at 105 bytes: a count of 105 may stand for more.
-      snprintf(text, sizeof text, "not a key file: %s%d bytes, where a key file has 103",
-               count >= KEY_READ_LIMIT ? "at least " : "", count);
+      snprintf(reason, sizeof reason,
+               count >= KEY_READ_LIMIT ? _("at least %d bytes, where a key file has 103")
+                                       : P_("%d byte, where a key file has 103", "%d bytes, where a key file has 103",
+                                            (unsigned long)count),
+               count);
+      ReportFile(_("not a key file"), keyPath, reason);
       break;
     case KEY_OPEN_NO_FINAL_ZERO:
-      snprintf(text, sizeof text, "not a key file: its last byte is 0x%02X, where a key file has 0x00",
+      snprintf(reason, sizeof reason, _("its last byte is 0x%02X, where a key file has 0x00"),
                g_keyBytes[KEY_FILE_SIZE - 1]);
+      ReportFile(_("not a key file"), keyPath, reason);
       break;
     case KEY_OPEN_MISMATCH:
-      snprintf(text, sizeof text, "the key password does not match this key file (or the file is damaged)");
+      Report(_("the key password does not open this key file"), keyPath);
+      Report(
+          _("usually it was mistyped: a typo, Caps Lock on, or the input mode left on full-width; type it again "
+            "(or the key file is damaged)"));
       break;
     case KEY_OPEN_UNSUPPORTED:
-      snprintf(text, sizeof text, "not a key file this version can read (a sealed key of a later format)");
+      ReportFile(_("not a key file this version can read"), keyPath, _("a sealed key of a later format"));
+      Report(_("open it with a later version of sorrel-cli"));
       break;
     case KEY_OPEN_WRONG_PASSWORD:
-      snprintf(text, sizeof text, "the key password is wrong, or the key file is damaged");
+      Report(_("the key password is wrong, or the key file is damaged"), keyPath);
+      Report(_("usually it was mistyped: a typo, Caps Lock on, or the input mode left on full-width; type it again"));
       break;
     case KEY_OPEN_NO_MEMORY:
       ReadSealParameters(g_keyBytes, &params);
-      snprintf(text, sizeof text, "not enough memory to open the sealed key: it takes %lu MiB",
-               (unsigned long)(params.memoryKiB / 1024));
+      snprintf(reason, sizeof reason, _("it takes %lu MiB"), (unsigned long)(params.memoryKiB / 1024));
+      ReportFile(_("not enough memory to open the sealed key"), keyPath, reason);
+      Report(_("close other programs, then try again"));
       break;
   }
-  Report(text, keyPath);
   if (advice) Report(advice);
 }
 
@@ -147,12 +195,12 @@ SealParameters SealParametersFor(const CliOptions& options, SealParameters base)
 }
 
 void ReportSeal(SealStatus status, uint32_t memoryKiB) {
-  char text[128];
+  char text[160];
   switch (status) {
     case SEAL_OK:
       return;
     case SEAL_NO_MEMORY:
-      snprintf(text, sizeof text, "not enough memory to seal the key with %lu MiB (--kdf-memory takes less)",
+      snprintf(text, sizeof text, _("not enough memory to seal the key with %lu MiB (--kdf-memory takes less)"),
                (unsigned long)(memoryKiB / 1024));
       Report(text);
       return;
@@ -161,5 +209,5 @@ void ReportSeal(SealStatus status, uint32_t memoryKiB) {
     case SEAL_FAILED:
       break;
   }
-  Report(MSG_KEY_CREATE_FAILED);
+  Report(_("the key could not be made: the system gave no random bytes"));
 }

@@ -9,8 +9,15 @@
 // that cannot be read.
 bool KeyPathFor(const CliOptions& options, char* out);
 
-// Reads the key file into g_keyBytes: the count, 0 (reported) when it cannot be read.
+// Reads the key file into g_keyBytes: the count, 0 (reported, with the
+// system's reason) when it cannot be read or is empty.
 int ReadKeyReported(const char* keyPath);
+// The same with advice of its own after a file that cannot be read (nullptr: none).
+int ReadKeyReported(const char* keyPath, const char* advice);
+
+// The key file a settings file is to name: keyPath's full path, in out (260
+// bytes), of a file that can be read; false (reported) otherwise.
+bool KeyFileToName(const char* keyPath, char* out);
 
 // Asks for the key password into g_keyPassword; false (reported) when none
 // comes or it is shorter than 8 bytes.
@@ -39,12 +46,17 @@ bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out
 // Whether a file can be opened for reading at path.
 bool FileExists(const char* path);
 
-// False (reported) when a file is at path and force is not set: replacing a
-// key loses every password derived from it.
+// False (reported as what, with the system's reason) when the folder that
+// would hold a file at path is not there.
+bool FolderReady(const char* path, const char* what);
+
+// False (reported) when a file is at path and force is not set (replacing a
+// key loses every password derived from it), or its folder is not there.
 bool MayWriteKeyFile(const char* path, bool force);
 
-// Names what was found in the key file of count bytes in g_keyBytes; advice,
-// when given, goes on a line of its own.
+// Names what was found in the key file of count bytes in g_keyBytes; for a
+// key password that does not open it, how that usually happens. advice, when
+// given, goes last on a line of its own.
 void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const char* advice);
 
 // base with --kdf-memory and --kdf-passes where given.

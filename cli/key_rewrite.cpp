@@ -1,7 +1,7 @@
 #include "key_rewrite.h"
 
 #include <errno.h>
-#include <string.h>
+#include <stdio.h>
 
 #include "key_input.h"
 #include "keyfile.h"
@@ -9,28 +9,15 @@
 #include "safe_write.h"
 #include "secrets.h"
 #include "text.h"
-
-namespace {
-
-// What the system said, when it said anything: a read-only folder and a full
-// disk call for different remedies.
-void ReportWriteFailure(const char* what, const char* path) {
-  char text[256];
-  CopyText(text, sizeof text, what);
-  if (errno != 0) {
-    AppendText(text, sizeof text, " (");
-    AppendText(text, sizeof text, strerror(errno));
-    AppendText(text, sizeof text, ")");
-  }
-  Report(text, path);
-}
-
-}  // namespace
+#include "translate.h"
 
 bool MayKeepOld(const char* path) {
-  if (!path[0] || !FileExists(path)) return true;
-  Report("the file exists; --keep-old writes a new file only", path);
-  return false;
+  if (!path[0]) return true;
+  if (FileExists(path)) {
+    Report(_("the file exists; --keep-old writes a new file only"), path);
+    return false;
+  }
+  return FolderReady(path, _("the old key file cannot be kept there"));
 }
 
 bool RewriteKeyFile(const char* keyPath, const char* keepOldPath, int oldCount, int newCount) {
@@ -40,13 +27,13 @@ bool RewriteKeyFile(const char* keyPath, const char* keepOldPath, int oldCount, 
     if (!MayKeepOld(keepOldPath)) return false;
     errno = 0;
     if (!ReplaceKeyFileContents(keepOldPath, g_keyBytes, (size_t)oldCount, keyPath)) {
-      ReportWriteFailure("the old key file could not be kept; the key file is unchanged", keepOldPath);
+      ReportFileError(_("the old key file could not be kept; the key file is unchanged"), keepOldPath, errno);
       return false;
     }
   }
   errno = 0;
   if (!WriteKeyFile(keyPath, g_changedKey, newCount)) {
-    ReportWriteFailure("the key file could not be replaced; it is unchanged", keyPath);
+    ReportFileError(_("the key file could not be replaced; it is unchanged"), keyPath, errno);
     return false;
   }
   return true;
@@ -54,8 +41,7 @@ bool RewriteKeyFile(const char* keyPath, const char* keepOldPath, int oldCount, 
 
 bool SayOldKept(const char* keepOldPath) {
   if (!keepOldPath[0]) return true;
-  char text[PATH_CAPACITY + 96] = "the old key file, which opens with the old key password, is kept: ";
-  AppendText(text, sizeof text, keepOldPath);
-  AppendText(text, sizeof text, "\n");
+  char text[PATH_CAPACITY + 256];
+  snprintf(text, sizeof text, _("the old key file, which opens with the old key password, is kept: %s\n"), keepOldPath);
   return ConsoleWriteOut(text) == CONSOLE_OK;
 }

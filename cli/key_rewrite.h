@@ -2,7 +2,8 @@
 // the other form), the old file kept first when asked for.
 #pragma once
 
-// False (reported) when a file is at path: --keep-old writes a new file only.
+// False (reported) when a file is at path (--keep-old writes a new file only)
+// or its folder is not there.
 // An empty path passes.
 bool MayKeepOld(const char* path);
 

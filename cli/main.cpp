@@ -1,4 +1,5 @@
 // sorrel-cli: the dialog program's derivation from a terminal or a script.
+#include <stdio.h>
 #include <string.h>
 
 #include "args.h"
@@ -11,6 +12,7 @@
 #include "secrets.h"
 #include "sites.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
 
@@ -21,11 +23,39 @@ CliOptions g_options;
 // The help, then the settings file this build uses without --settings.
 bool ShowHelp() {
   static const CliOptions none = {};
-  char path[PATH_CAPACITY];
-  if (ConsoleWriteOut(HELP_TEXT) != CONSOLE_OK) return false;
+  char path[PATH_CAPACITY], line[PATH_CAPACITY + 128];
+  if (!WriteHelp()) return false;
   if (!SettingsPathFor(none, path)) return true;
-  return ConsoleWriteOut("Default settings file: ") == CONSOLE_OK && ConsoleWriteOut(path) == CONSOLE_OK &&
-         ConsoleWriteOut("\n") == CONSOLE_OK;
+  snprintf(line, sizeof line, _("Default settings file: %s\n"), path);
+  return ConsoleWriteOut(line) == CONSOLE_OK;
+}
+
+// An argument code page 932 cannot hold, named for what it is: a path is
+// shown (with '?' for what is missing), a pass phrase never.
+void ReportArgument(ConsoleResult result, int argc, char** argv, int index) {
+  char shown[CLI_ARGUMENT_CAPACITY], before[64] = "", command[64] = "";
+  ConsoleArgumentShown(argc, argv, index, shown, sizeof shown);
+  if (index > 1) ConsoleArgumentShown(argc, argv, index - 1, before, sizeof before);
+  ConsoleArgumentShown(argc, argv, 1, command, sizeof command);
+  const CommandRule* rule = index > 1 ? FindCommandRule(command) : nullptr;
+  // "--key FILE", "--key=FILE", or a command's FILE.
+  char name[64];
+  CopyText(name, sizeof name, shown);
+  if (char* equals = strchr(name, '=')) *equals = 0;
+  const OptionRule* option = FindOptionRule(before);
+  const OptionRule* joined = shown[0] == '-' ? FindOptionRule(name) : nullptr;
+  const bool positional = rule && shown[0] != '-' && !(option && option->value != VALUE_NONE);
+  const bool path = (option && option->value == VALUE_FILE) || (joined && joined->value == VALUE_FILE) ||
+                    (positional && rule->positionalIsFile);
+  if (result == CONSOLE_UNMAPPABLE && path) {
+    ReportFile(_("this path cannot be used"), joined ? strchr(shown, '=') + 1 : shown,
+               _("it holds a character that code page 932 cannot hold (shown as ?), and the settings name files in "
+                 "code page 932, as the dialog program does; use a file in a folder whose path has none"));
+  } else if (positional && !rule->positionalIsFile) {
+    ReportConsole(result, _("the pass phrase"));
+  } else {
+    ReportConsole(result, shown);
+  }
 }
 
 // Candidates for the bash completion script; the words stay as the shell gave them.
@@ -38,14 +68,14 @@ int Complete(int count, const char* const* words) {
 
 int Run(int argc, char** argv) {
   if (argc > 1 && strcmp(argv[1], COMPLETION_ARGUMENT) == 0) return Complete(argc - 2, argv + 2);
-  int count = 0;
-  ConsoleResult converted = ConsoleArguments(argc, argv, g_arguments, &count);
+  int count = 0, failed = 0;
+  ConsoleResult converted = ConsoleArguments(argc, argv, g_arguments, &count, &failed);
   if (converted == CONSOLE_TOO_LONG && argc > CLI_MAX_ARGUMENTS) {
-    Report("too many arguments");
+    Report(_("too many arguments"));
     return EXIT_USAGE;
   }
   if (converted != CONSOLE_OK) {
-    ReportConsole(converted, "command-line argument");
+    ReportArgument(converted, argc, argv, failed);
     return EXIT_FAILED;
   }
   const char* pointers[CLI_MAX_ARGUMENTS];
@@ -53,7 +83,7 @@ int Run(int argc, char** argv) {
 
   if (!ParseArguments(count, pointers, &g_options)) {
     Report(g_options.message);
-    ConsoleWriteError(MSG_TRY_HELP);
+    ConsoleWriteError(TryHelpText());
     ConsoleWriteError("\n");
     return EXIT_USAGE;
   }
@@ -88,6 +118,8 @@ int Run(int argc, char** argv) {
     case CLI_SITE_REMOVE:
     case CLI_SITE_NEXT:
       return RunSite(g_options);
+    case CLI_CONFIGURE:
+      return RunConfigure(g_options);
   }
   return EXIT_USAGE;
 }
@@ -101,6 +133,7 @@ int main(int argc, char** argv) {
   // generate --clip starts sorrel-cli again as the process that clears the clipboard.
   if (argc > 1 && strcmp(argv[1], CLIPBOARD_CLEARER_ARGUMENT) == 0) return RunClipboardClearer(argc, argv);
   ConsoleStart();
+  TranslateStart();
   int status = Run(argc, argv);
   WipeSecrets();
   WipeMemory(g_arguments, sizeof g_arguments);

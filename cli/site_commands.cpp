@@ -1,5 +1,6 @@
 // site set, list, show, remove and next: the site file beside the settings
 // file, edited without asking for any secret.
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -7,14 +8,13 @@
 #include "report.h"
 #include "sites.h"
 #include "text.h"
+#include "translate.h"
 
 namespace {
 
-const char NOT_CHANGED[] = "mend it in a text editor; until then the site commands change nothing";
-
 bool Out(const char* text) {
   if (ConsoleWriteOut(text) == CONSOLE_OK) return true;
-  ReportConsole(CONSOLE_FAILED, "standard output");
+  ReportConsole(CONSOLE_FAILED, _("standard output"));
   return false;
 }
 
@@ -26,7 +26,7 @@ void ClassList(uint32_t flags, char* out, size_t capacity) {
     if (out[0]) AppendText(out, capacity, ",");
     AppendText(out, capacity, c.name);
   }
-  if (!out[0]) CopyText(out, capacity, "none");
+  if (!out[0]) CopyText(out, capacity, _("none"));
 }
 
 // "12 characters, classes digits,upper, derivation 2, counter 3".
@@ -44,10 +44,10 @@ void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
     long number;
     const char* text;
   } parts[] = {
-      {rule.length != 0, "%ld characters", (long)rule.length, ""},
-      {rule.classFlags != 0, "classes %s", 0, list},
-      {rule.derivation != 0, "derivation %ld", (long)rule.derivation, ""},
-      {rule.counter > 1, "counter %ld", (long)rule.counter, ""},
+      {rule.length != 0, P_("%ld character", "%ld characters", (unsigned long)rule.length), (long)rule.length, ""},
+      {rule.classFlags != 0, _("classes %s"), 0, list},
+      {rule.derivation != 0, _("derivation %ld"), (long)rule.derivation, ""},
+      {rule.counter > 1, _("counter %ld"), (long)rule.counter, ""},
   };
   for (const auto& p : parts) {
     if (!p.given) continue;
@@ -58,7 +58,7 @@ void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
     }
     add(part);
   }
-  if (!out[0]) CopyText(out, capacity, "the settings' length, classes and derivation");
+  if (!out[0]) CopyText(out, capacity, _("the settings' length, classes and derivation"));
 }
 
 bool SiteLine(int index) {
@@ -78,7 +78,7 @@ int NamedSite(const CliOptions& options) {
   if (site >= 0) return site;
   char shown[TEXT_CAPACITY];
   PrintableText(options.passPhrase, shown, sizeof shown);
-  Report("no site rule for this pass phrase", shown);
+  Report(_("no site rule for this pass phrase"), shown);
   if (like >= 0) WarnDidYouMean(like);
   return -1;
 }
@@ -98,25 +98,31 @@ void Quoted(const char* text, char* out, size_t capacity) {
   AppendText(out, capacity, "'");
 }
 
+// Saves g_sites; false (reported) when the file could not be replaced.
+bool Write(const char* sitesPath) {
+  errno = 0;
+  if (SaveSiteFile(&g_sites, sitesPath) == SITE_OK) return true;
+  ReportFileError(_("the site file could not be written; it is as it was"), sitesPath, errno);
+  return false;
+}
+
 // Sets the site's rule and saves; site is its index, or -1 for a new one.
 int Save(const char* sitesPath, const CliOptions& options, int site, const SiteRule& rule) {
   char utf8[SITE_PASS_PHRASE_CAPACITY];
   if (ConsoleUtf8FromCp932(options.passPhrase, utf8, sizeof utf8) != CONSOLE_OK) {
-    ReportConsole(CONSOLE_UNMAPPABLE, "SITE");
+    ReportConsole(CONSOLE_UNMAPPABLE, _("SITE"));
     return EXIT_FAILED;
   }
   if (site < 0) {
     const int like = FindSiteLike(&g_sites, utf8);
-    if (like >= 0) WarnDidYouMean(like, " It has a rule of its own; this one is a site of its own");
+    if (like >= 0) WarnDidYouMean(like, _(" It has a rule of its own; this one is a site of its own"));
   }
-  SiteStatus status = SetSite(&g_sites, utf8, rule);
-  if (status == SITE_OK) status = SaveSiteFile(&g_sites, sitesPath);
+  const SiteStatus status = SetSite(&g_sites, utf8, rule);
   if (status != SITE_OK) {
-    Report(status == SITE_WRITE_FAILED ? "site file not written" : "site rule not set", SiteStatusText(status));
-    if (status == SITE_WRITE_FAILED) Report("the site file is as it was", sitesPath);
+    Report(_("site rule not set"), SiteStatusText(status));
     return EXIT_FAILED;
   }
-  return EXIT_OK;
+  return Write(sitesPath) ? EXIT_OK : EXIT_FAILED;
 }
 
 int Set(const char* sitesPath, const CliOptions& options) {
@@ -127,14 +133,17 @@ int Set(const char* sitesPath, const CliOptions& options) {
   if (options.derivation) rule.derivation = options.derivation;
   if (options.hasCounter) rule.counter = options.counter;
   const int status = Save(sitesPath, options, site, rule);
-  return status == EXIT_OK && SiteLine(FindSiteFor(options.passPhrase, nullptr)) ? EXIT_OK : EXIT_FAILED;
+  return status == EXIT_OK && SiteLine(FindSiteFor(options.passPhrase, nullptr)) &&
+                 ReportWritten(_("site file written"), sitesPath, nullptr)
+             ? EXIT_OK
+             : EXIT_FAILED;
 }
 
 int Next(const char* sitesPath, const CliOptions& options) {
   const int site = FindSiteFor(options.passPhrase, nullptr);
   SiteRule rule = site >= 0 ? g_sites.sites[site].rule : SiteRule{0, 0, 0, 1};
   if (rule.counter >= SITE_COUNTER_MAX) {
-    Report("the counter is at 9999, the last one");
+    Report(_("the counter is at 9999, the last one"));
     return EXIT_FAILED;
   }
   const int32_t old = rule.counter++;
@@ -152,11 +161,11 @@ int Next(const char* sitesPath, const CliOptions& options) {
     AppendText(settings, sizeof settings, " ");
   }
   snprintf(text, sizeof text,
-           "%s: counter %ld now, was %ld. To change the password on the site:\n"
-           "  the old password: sorrel-cli generate %s--counter %ld %s\n"
-           "  the new password: sorrel-cli generate %s%s\n",
+           _("%s: counter %ld now, was %ld. To change the password on the site:\n"
+             "  the old password: sorrel-cli generate %s--counter %ld %s\n"
+             "  the new password: sorrel-cli generate %s%s\n"),
            shown, (long)rule.counter, (long)old, settings, (long)old, name, settings, name);
-  return Out(text) ? EXIT_OK : EXIT_FAILED;
+  return Out(text) && ReportWritten(_("site file written"), sitesPath, nullptr) ? EXIT_OK : EXIT_FAILED;
 }
 
 int Show(const CliOptions& options, const char* settingsPath) {
@@ -170,8 +179,8 @@ int Show(const CliOptions& options, const char* settingsPath) {
   PrintableText(name, shown, sizeof shown);
   // The rule's own value, else the settings' (with what it is, when they read).
   auto put = [&](const char* label, bool own, const char* value) {
-    const char* note = own ? "" : haveSettings ? " (the settings')" : "the settings'";
-    snprintf(line, sizeof line, "%-15s%s%s\n", label, own || haveSettings ? value : "", note);
+    const char* note = own ? "" : haveSettings ? _(" (the settings')") : _("the settings'");
+    snprintf(line, sizeof line, "%-14s %s%s\n", label, own || haveSettings ? value : "", note);
     return Out(line);
   };
   char length[16], classes[64], derivation[4], counter[80];
@@ -182,14 +191,14 @@ int Show(const CliOptions& options, const char* settingsPath) {
            : (s.optionFlags & OPT_DERIVATION_2) ? 2
                                                 : 1);
   if (r.counter > 1) {
-    snprintf(counter, sizeof counter, "%ld (derives from the pass phrase followed by #%ld)", (long)r.counter,
+    snprintf(counter, sizeof counter, _("%ld (derives from the pass phrase followed by #%ld)"), (long)r.counter,
              (long)r.counter);
   } else {
-    CopyText(counter, sizeof counter, "1 (derives from the pass phrase itself)");
+    CopyText(counter, sizeof counter, _("1 (derives from the pass phrase itself)"));
   }
-  const bool ok = put("site:", true, shown) && put("length:", r.length != 0, length) &&
-                  put("classes:", r.classFlags != 0, classes) && put("derivation:", r.derivation != 0, derivation) &&
-                  put("counter:", true, counter);
+  const bool ok = put(_("site:"), true, shown) && put(_("length:"), r.length != 0, length) &&
+                  put(_("classes:"), r.classFlags != 0, classes) &&
+                  put(_("derivation:"), r.derivation != 0, derivation) && put(_("counter:"), true, counter);
   return ok ? EXIT_OK : EXIT_FAILED;
 }
 
@@ -198,7 +207,9 @@ int Show(const CliOptions& options, const char* settingsPath) {
 int RunSite(const CliOptions& options) {
   char settingsPath[PATH_CAPACITY], sitesPath[PATH_CAPACITY];
   if (!SettingsPathFor(options, settingsPath) || !SitesPathFor(settingsPath, sitesPath)) return EXIT_FAILED;
-  if (!LoadSitesReported(sitesPath, NOT_CHANGED)) return EXIT_FAILED;
+  if (!LoadSitesReported(sitesPath, _("mend it in a text editor; until then the site commands change nothing"))) {
+    return EXIT_FAILED;
+  }
   switch (options.command) {
     case CLI_SITE_SET:
       return Set(sitesPath, options);
@@ -212,11 +223,12 @@ int RunSite(const CliOptions& options) {
     case CLI_SITE_REMOVE: {
       const int site = NamedSite(options);
       if (site < 0) return EXIT_FAILED;
-      SiteStatus status = RemoveSite(&g_sites, site);
-      if (status == SITE_OK) status = SaveSiteFile(&g_sites, sitesPath);
-      if (status == SITE_OK) return EXIT_OK;
-      Report("site file not written", sitesPath);
-      return EXIT_FAILED;
+      const SiteStatus status = RemoveSite(&g_sites, site);
+      if (status != SITE_OK) {
+        Report(_("site rule not removed"), SiteStatusText(status));
+        return EXIT_FAILED;
+      }
+      return Write(sitesPath) && ReportWritten(_("site file written"), sitesPath, nullptr) ? EXIT_OK : EXIT_FAILED;
     }
     case CLI_SITE_NEXT:
       return Next(sitesPath, options);

@@ -5,6 +5,7 @@
 
 #include "report.h"
 #include "text.h"
+#include "translate.h"
 
 SiteFile g_sites;
 
@@ -13,50 +14,51 @@ const char* SiteStatusText(SiteStatus status) {
     case SITE_OK:
       return "ok";
     case SITE_FILE_NOT_READ:
-      return "it is there but cannot be read";
+      return _("it is there but cannot be read");
     case SITE_FILE_TOO_LARGE:
-      return "larger than 65536 bytes";
+      return _("larger than 65536 bytes");
     case SITE_TOO_MANY_SITES:
-      return "more than 500 sites";
+      return _("more than 500 sites");
     case SITE_NOT_UTF8:
-      return "not UTF-8 text";
+      return _("not UTF-8 text");
     case SITE_STRAY_CR:
-      return "a CR that does not end the line";
+      return _("a CR that does not end the line");
     case SITE_PASS_PHRASE_TOO_SHORT:
-      return "a pass phrase shorter than 4 bytes in code page 932";
+      return _("a pass phrase shorter than 4 bytes in code page 932");
     case SITE_PASS_PHRASE_TOO_LONG:
-      return "a pass phrase longer than 1018 bytes in code page 932";
+      return _("a pass phrase longer than 1018 bytes in code page 932");
     case SITE_NOT_CP932:
-      return "a character of the pass phrase that code page 932 cannot hold";
+      return _("a character of the pass phrase that code page 932 cannot hold");
     case SITE_DUPLICATE:
-      return "the pass phrase of an earlier line";
+      return _("the pass phrase of an earlier line");
     case SITE_BAD_FIELD:
-      return "a field that is not name=value, one TAB before each";
+      return _("a field that is not name=value, one TAB before each");
     case SITE_FIELD_TWICE:
-      return "a field given twice";
+      return _("a field given twice");
     case SITE_BAD_LENGTH:
-      return "length takes a number from 1 to 1023";
+      return _("length takes a number from 1 to 1023");
     case SITE_BAD_CLASSES:
-      return "classes takes a comma-separated list of digits, lower, upper, symbols";
+      return _("classes takes a comma-separated list of digits, lower, upper, symbols");
     case SITE_BAD_DERIVATION:
-      return "derivation takes 1 or 2";
+      return _("derivation takes 1 or 2");
     case SITE_BAD_COUNTER:
-      return "counter takes a number from 1 to 9999";
+      return _("counter takes a number from 1 to 9999");
     case SITE_BAD_PASS_PHRASE:
-      return "a pass phrase with a TAB, CR or LF, or beginning with #, cannot have a rule";
+      return _("a pass phrase with a TAB, CR or LF, or beginning with #, cannot have a rule");
     case SITE_FILE_REFUSED:
-      return "the site file was refused";
+      return _("the site file was refused");
     case SITE_NOT_FOUND:
-      return "no such site";
+      return _("no such site");
     case SITE_WRITE_FAILED:
-      return "the site file could not be written";
+      return _("the site file could not be written");
   }
   return "?";
 }
 
 bool SitesPathFor(const char* settingsPath, char* out) {
   if (SiteFilePathFor(settingsPath, out)) return true;
-  Report("the site file's path does not fit in 259 bytes", settingsPath);
+  ReportFile(_("the site file's path cannot be used"), settingsPath,
+             _("beside this settings file it does not fit in 259 bytes"));
   return false;
 }
 
@@ -69,14 +71,13 @@ bool LoadSitesReported(const char* path, const char* consequence) {
     }
   }
   if (g_sites.status == SITE_OK) return true;
-  char detail[PATH_CAPACITY + 160];
   if (g_sites.problemLine > 0) {
-    snprintf(detail, sizeof detail, "%s: line %ld: %s", path, (long)g_sites.problemLine,
-             SiteStatusText(g_sites.status));
+    char reason[256];
+    snprintf(reason, sizeof reason, _("line %ld: %s"), (long)g_sites.problemLine, SiteStatusText(g_sites.status));
+    ReportFile(_("site file refused"), path, reason);
   } else {
-    snprintf(detail, sizeof detail, "%s: %s", path, SiteStatusText(g_sites.status));
+    ReportFile(_("site file refused"), path, SiteStatusText(g_sites.status));
   }
-  Report("site file refused", detail);
   Report(consequence);
   return false;
 }
@@ -104,7 +105,7 @@ void WarnDidYouMean(int like, const char* more) {
   SiteName(like, name, sizeof name);
   PrintableText(name, shown, sizeof shown);
   char text[TEXT_CAPACITY + 200];
-  snprintf(text, sizeof text, "sorrel-cli: did you mean '%s'?%s\n", shown, more);
+  snprintf(text, sizeof text, _("sorrel-cli: did you mean '%s'?%s\n"), shown, more);
   ConsoleWriteError(text);
 }
 
@@ -115,7 +116,8 @@ bool ApplySiteFor(const CliOptions& options, const SettingsRecord& settings, con
   const int site = passPhrase[0] ? FindSiteFor(passPhrase, &like) : -1;
   if (site >= 0) rule = g_sites.sites[site].rule;
   if (like >= 0) {
-    WarnDidYouMean(like, " It has a site rule; the pass phrase as typed has none, and its password is the one given");
+    WarnDidYouMean(like,
+                   _(" It has a site rule; the pass phrase as typed has none, and its password is the one given"));
   }
   // The options win for this run.
   if (options.hasLength) rule.length = options.length;
@@ -123,7 +125,7 @@ bool ApplySiteFor(const CliOptions& options, const SettingsRecord& settings, con
   if (options.derivation) rule.derivation = options.derivation;
   if (options.hasCounter) rule.counter = options.counter;
   if (ApplySiteRule(settings, rule, passPhrase, record, length, derived)) return true;
-  Report("the pass phrase with '#' and its counter is longer than 1023 bytes");
+  Report(_("the pass phrase with '#' and its counter is longer than 1023 bytes"));
   return false;
 }
 

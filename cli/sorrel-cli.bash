@@ -1,7 +1,7 @@
 # bash completion for sorrel-cli. The program itself names what may come at
 # the cursor (sorrel-cli __complete WORD...), from the tables its argument
 # parser checks: commands, each command's options, class names, derivations,
-# and the sites of the site file for a pass phrase.
+# on and off, and the sites of the site file for a pass phrase.
 _sorrel_cli() {
   local program=${COMP_WORDS[0]/#\~/$HOME}
   local cur=${COMP_WORDS[COMP_CWORD]} words=() i
@@ -38,6 +38,8 @@ _sorrel_cli() {
           COMPREPLY+=("$given$word")
         fi
       done
+      # No blank after the item: ",another" may follow.
+      if [ ${#COMPREPLY[@]} -gt 0 ]; then compopt -o nospace 2>/dev/null || true; fi
       ;;
     *)
       mapfile -t COMPREPLY < <(compgen -W "$candidates" -- "$cur")

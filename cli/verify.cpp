@@ -4,9 +4,10 @@
 #include "commands.h"
 #include "key_input.h"
 #include "report.h"
+#include "translate.h"
 
 int RunVerify(const CliOptions& options) {
   char keyPath[PATH_CAPACITY];
   if (ReadKeyAndKeyPassword(options, keyPath, nullptr) == 0) return EXIT_FAILED;
-  return ConsoleWriteOut("the key password matches the key file\n") == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
+  return ConsoleWriteOut(_("the key password matches the key file\n")) == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
 }

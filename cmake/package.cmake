@@ -1,6 +1,7 @@
 # What a user gets, as install rules (cmake --install) and the packages CPack
 # makes of them: for Windows a zip holding one folder with both programs, the
-# guide and the licence; for Linux a .deb of sorrel-cli with its manual page.
+# guide and the licence; for Linux a .deb of sorrel-cli with its manual pages
+# and its Japanese catalogue.
 set(CPACK_PACKAGE_NAME sorrel)
 set(CPACK_PACKAGE_VENDOR "Sorrel developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -43,6 +44,23 @@ else()
 
   # Debian wants the manual page and the changelog compressed, reproducibly.
   configure_file(${PROJECT_SOURCE_DIR}/docs/sorrel-cli.1.in ${dist}/sorrel-cli.1 @ONLY)
+  # The Japanese manual page: the English one's source translated by po4a
+  # from po/man/ja.po (untranslated paragraphs would stay English: tests/po_check.sh
+  # finds them), then configured the same way.
+  set(man_ja ${PROJECT_SOURCE_DIR}/po/man/ja.po ${PROJECT_SOURCE_DIR}/po/man/ja.add)
+  set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/docs/sorrel-cli.1.in ${man_ja})
+  find_program(SORREL_PO4A_TRANSLATE po4a-translate REQUIRED)
+  file(MAKE_DIRECTORY ${dist}/ja)
+  execute_process(
+    COMMAND ${SORREL_PO4A_TRANSLATE} --format man --master ${PROJECT_SOURCE_DIR}/docs/sorrel-cli.1.in
+            --master-charset UTF-8 --po ${PROJECT_SOURCE_DIR}/po/man/ja.po --addendum ${PROJECT_SOURCE_DIR}/po/man/ja.add
+            --localized ${dist}/ja/sorrel-cli.1.in --localized-charset UTF-8 --keep 0 --no-deprecation
+    RESULT_VARIABLE translated OUTPUT_QUIET)
+  if(NOT translated EQUAL 0)
+    message(FATAL_ERROR "po4a-translate could not make the Japanese manual page from po/man/ja.po")
+  endif()
+  configure_file(${dist}/ja/sorrel-cli.1.in ${dist}/ja/sorrel-cli.1 @ONLY)
   file(CONFIGURE OUTPUT ${dist}/changelog CONTENT
 "sorrel-cli (${PROJECT_VERSION}) unstable; urgency=medium
 
@@ -50,13 +68,15 @@ else()
 
  -- ${SORREL_MAINTAINER}  Wed, 09 Dec 2026 00:00:00 +0000
 ")
-  foreach(name sorrel-cli.1 changelog)
+  foreach(name sorrel-cli.1 ja/sorrel-cli.1 changelog)
     add_custom_command(OUTPUT ${dist}/${name}.gz
       COMMAND gzip -9nfk ${dist}/${name}
       DEPENDS ${dist}/${name})
   endforeach()
-  add_custom_target(sorrel_dist_files ALL DEPENDS ${dist}/sorrel-cli.1.gz ${dist}/changelog.gz)
+  add_custom_target(sorrel_dist_files ALL DEPENDS ${dist}/sorrel-cli.1.gz ${dist}/ja/sorrel-cli.1.gz ${dist}/changelog.gz)
   install(FILES ${dist}/sorrel-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${dist}/ja/sorrel-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+  install(FILES ${SORREL_CLI_MO} DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/ja/LC_MESSAGES)
   install(FILES ${PROJECT_SOURCE_DIR}/cli/sorrel-cli.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
           RENAME sorrel-cli)
 

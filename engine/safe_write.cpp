@@ -1,5 +1,6 @@
 #include "safe_write.h"
 
+#include <errno.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -60,7 +61,12 @@ bool Replace(const char* path, const void* data, size_t size, const char* modelP
   ok = ok && !Faulted(FILE_STEP_FLUSH) && fflush(file) == 0 && PlatformSyncFile(file);
   bool closed = fclose(file) == 0 && !Faulted(FILE_STEP_CLOSE);
   ok = ok && closed && !Faulted(FILE_STEP_REPLACE) && PlatformReplaceFile(temporary, path);
-  if (!ok) PlatformRemoveFile(temporary);
+  if (!ok) {
+    // errno says why the step failed, for the caller's message; not why the cleanup did.
+    const int error = errno;
+    PlatformRemoveFile(temporary);
+    errno = error;
+  }
   return ok;
 }
 

@@ -57,6 +57,10 @@ void CheckParse(int argc, const char* const* argv) {
     case CLI_SITE_NEXT:
       FUZZ_CHECK(options.hasPassPhrase);
       break;
+    case CLI_CONFIGURE:
+      FUZZ_CHECK(options.keyPath[0] || options.hasLength || options.hasClasses || options.hasClipboard ||
+                 options.derivation);
+      break;
     case CLI_GENERATE:
     case CLI_SITE_LIST:
     case CLI_SHOW_SETTINGS:
@@ -108,10 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(&a[0]);
   static char converted[CLI_MAX_ARGUMENTS][CLI_ARGUMENT_CAPACITY];
-  int count = -1;
-  ConsoleResult r = ConsoleArguments((int)argv.size(), argv.data(), converted, &count);
+  int count = -1, failed = -1;
+  ConsoleResult r = ConsoleArguments((int)argv.size(), argv.data(), converted, &count, &failed);
   if (r != CONSOLE_OK) {
     FUZZ_CHECK(count == 0);
+    FUZZ_CHECK(failed >= 0 && failed < (int)argv.size());
+    // The argument as a message shows it, '?' for what code page 932 lacks.
+    char shown[64];
+    ConsoleArgumentShown((int)argv.size(), argv.data(), failed, shown, sizeof shown);
+    FUZZ_CHECK(Terminated(shown, sizeof shown));
     return 0;
   }
   FUZZ_CHECK(count == (int)argv.size());

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "args.h"
-#include "messages.h"
 
 namespace {
 
@@ -160,17 +159,17 @@ TEST(CliArguments, RefusesUsageErrorsWithTheirReason) {
       {{"generate", "--a-very-long-option-name-indeed-yes"}, "unknown option"},
       {{"generate", "a", "b"}, "unexpected argument for generate"},
       {{"generate", "--length"}, "--length needs a value"},
-      {{"generate", "--length", "0"}, MSG_LENGTH_TOO_SMALL},
-      {{"generate", "--length", "-5"}, MSG_LENGTH_TOO_SMALL},
-      {{"generate", "--length", ""}, MSG_LENGTH_TOO_SMALL},
-      {{"generate", "--length", "12x"}, MSG_LENGTH_TOO_SMALL},
-      {{"generate", "--length", " 8"}, MSG_LENGTH_TOO_SMALL},
-      {{"generate", "--length", "1024"}, MSG_LENGTH_TOO_LARGE},
-      {{"generate", "--length", "99999999999999999999"}, MSG_LENGTH_TOO_LARGE},
+      {{"generate", "--length", "0"}, "from 1 to 1023"},
+      {{"generate", "--length", "-5"}, "from 1 to 1023"},
+      {{"generate", "--length", ""}, "from 1 to 1023"},
+      {{"generate", "--length", "12x"}, "from 1 to 1023"},
+      {{"generate", "--length", " 8"}, "from 1 to 1023"},
+      {{"generate", "--length", "1024"}, "from 1 to 1023"},
+      {{"generate", "--length", "99999999999999999999"}, "from 1 to 1023"},
       {{"generate", "--length", "5", "--length", "6"}, "--length given twice"},
-      {{"generate", "--classes", ""}, MSG_NO_CLASSES},
-      {{"generate", "--classes", "digits,,upper"}, MSG_NO_CLASSES},
-      {{"generate", "--classes", "digits,"}, MSG_NO_CLASSES},
+      {{"generate", "--classes", ""}, "--classes takes a comma-separated list"},
+      {{"generate", "--classes", "digits,,upper"}, "--classes takes a comma-separated list"},
+      {{"generate", "--classes", "digits,"}, "--classes takes a comma-separated list"},
       {{"generate", "--classes", "digits,hex"}, "unknown class"},
       {{"generate", "--classes", "Digits"}, "unknown class"},
       {{"generate", "--force"}, "--force does not apply to generate"},
@@ -205,6 +204,11 @@ TEST(CliArguments, RefusesUsageErrorsWithTheirReason) {
       {{"site", "next", "x", "--counter", "2"}, "--counter does not apply to site next"},
       {{"site", "set", "x", "--counter", "0"}, "--counter takes a number from 1 to 9999"},
       {{"generate", "--counter", "10000"}, "--counter takes a number from 1 to 9999"},
+      {{"configure"}, "configure needs a setting to change"},
+      {{"configure", "--settings", "s.ini"}, "configure needs a setting to change"},
+      {{"configure", "--clipboard", "yes"}, "--clipboard takes on or off"},
+      {{"configure", "--force"}, "--force does not apply to configure"},
+      {{"generate", "--clipboard", "on"}, "--clipboard does not apply to generate"},
   };
   for (const Case& c : cases) {
     Parsed p = Parse(c.args);

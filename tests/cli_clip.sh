@@ -5,6 +5,7 @@
 # stays. Without a display or a clipboard program the command says so.
 # Usage: xvfb-run -a tests/cli_clip.sh NATIVE_CLI   (needs xclip)
 set -euo pipefail
+export LC_ALL=C.UTF-8  # the messages checked below are the English ones
 cli=$(realpath "$1")
 command -v xclip >/dev/null || { echo "xclip is not installed"; exit 1; }
 [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY: run under xvfb-run -a"; exit 1; }
@@ -39,7 +40,8 @@ check "what was copied meanwhile stays" "$(clipboard)" "copied meanwhile"
 
 message=$(echo 'key password' | env -u DISPLAY -u WAYLAND_DISPLAY "$cli" generate --settings setting.ini --clip \
   example.com 2>&1) && failed=1
-check "without a display" "$message" "sorrel-cli: --clip: no display (neither WAYLAND_DISPLAY nor DISPLAY is set)"
+check "without a display" "$message" \
+  "sorrel-cli: --clip: no display (neither WAYLAND_DISPLAY nor DISPLAY is set); without --clip the password is printed"
 message=$(echo 'key password' | PATH=/nonexistent "$cli" generate --settings setting.ini --clip example.com 2>&1) &&
   failed=1
 check "without a clipboard program" "$message" \

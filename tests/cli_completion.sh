@@ -12,6 +12,8 @@ printf '# sites\nexample.com\tlength=8\nmy bank\tnote=x\n' >"$work/sites.txt"
 cd "$work"
 
 failed=0
+# Outside a completion bash's compopt refuses to run: this one notes what it was asked.
+compopt() { [[ " $* " != *" -o nospace "* ]] || nospace=" (no blank after)"; }
 # check "WORDS AFTER THE PROGRAM" "EXPECTED REPLIES": the last word is the one completed.
 check() {
   local line=$1 expected=$2
@@ -20,8 +22,9 @@ check() {
   COMP_WORDS=("$cli" "${words[@]}")
   COMP_CWORD=${#words[@]}
   COMPREPLY=()
+  nospace=""
   _sorrel_cli
-  local got="${COMPREPLY[*]}"
+  local got="${COMPREPLY[*]}$nospace"
   if [ "$got" != "$expected" ]; then
     echo "cli_completion: 'sorrel-cli $line' gave '$got', expected '$expected'" >&2
     failed=1
@@ -33,10 +36,12 @@ check "--v" "--version"
 check "change-key-password " "--settings --key --keep-old --help"
 check "change-key-password --key my.key --" "--settings --keep-old --help"
 check "generate --cl" "--classes --clip --clip-seconds"
-check "generate --classes " "digits lower upper symbols"
-check "generate --classes digits,u" "digits,upper"
-check "generate --classes lower,digits," "lower,digits,upper lower,digits,symbols"
-check "generate --classes = s" "symbols"
+check "generate --classes " "digits lower upper symbols (no blank after)"
+check "generate --classes digits,lo" "digits,lower (no blank after)"
+check "generate --classes lower,digits," "lower,digits,upper lower,digits,symbols (no blank after)"
+check "generate --classes = s" "symbols (no blank after)"
+check "configure --cl" "--classes --clipboard"
+check "configure --clipboard " "on off"
 check "generate --derivation " "1 2"
 check "init --key my.key --d" "--derivation"
 check "generate --settings my." "my.ini my.key"

@@ -9,8 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <iconv.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -57,10 +57,6 @@ std::wstring Quote(const std::wstring& arg) {
   return out + L"\"";
 }
 
-HANDLE Inheritable(HANDLE h) {
-  SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-  return h;
-}
 #else
 const char CLI_NAME[] = "sorrel-cli";
 
@@ -98,44 +94,69 @@ std::string Utf8FromCp932(const std::string& cp932) { return Narrow(CP_UTF8, Wid
 
 bool MakeDirectory(const std::string& cp932) { return CreateDirectoryW(Wide(932, cp932).c_str(), nullptr) != 0; }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
+// The environment block of a child: this one's, without the locale
+// variables, and with what language and environment ask for.
+std::wstring ChildEnvironment(CliLanguage language, const std::vector<std::string>& environment) {
+  std::vector<std::string> changes = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
+  if (language == CLI_ENGLISH) changes.push_back("LC_ALL=C.UTF-8");
+  changes.insert(changes.end(), environment.begin(), environment.end());
+  std::vector<std::wstring> variables;
+  wchar_t* block = GetEnvironmentStringsW();
+  for (const wchar_t* p = block; *p; p += wcslen(p) + 1) variables.push_back(p);
+  FreeEnvironmentStringsW(block);
+  for (const std::string& change : changes) {
+    const std::wstring wide = Wide(CP_UTF8, change);
+    const std::wstring name = wide.substr(0, wide.find(L'=')) + L"=";
+    for (size_t i = variables.size(); i-- > 0;) {
+      if (_wcsnicmp(variables[i].c_str(), name.c_str(), name.size()) == 0) variables.erase(variables.begin() + i);
+    }
+    if (wide.find(L'=') != std::wstring::npos) variables.push_back(wide);
+  }
+  std::wstring out;
+  for (const std::wstring& v : variables) out += v + L'\0';
+  return out + L'\0';
+}
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input, CliLanguage language,
+              const std::vector<std::string>& environment) {
   CliRun run;
   std::string dir = ScratchDir("cli-run");
-  std::wstring outPath = Wide(932, dir + "out"), errPath = Wide(932, dir + "err");
+  WriteBytes(dir + "in", input);
+  std::wstring outPath = Wide(932, dir + "out"), errPath = Wide(932, dir + "err"), inPath = Wide(932, dir + "in");
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
   HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-  HANDLE readEnd, writeEnd;
-  CreatePipe(&readEnd, &writeEnd, nullptr, 1 << 16);
-  Inheritable(readEnd);
+  HANDLE in = CreateFileW(inPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
 
   std::wstring exe = Wide(932, CliDirectory() + CLI_NAME);
   std::wstring line = Quote(exe);
   for (const std::string& a : args) line += L" " + Quote(Wide(CP_UTF8, a));
+  std::wstring block = ChildEnvironment(language, environment);
   STARTUPINFOW si = {};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = readEnd;
+  si.hStdInput = in;
   si.hStdOutput = out;
   si.hStdError = err;
   PROCESS_INFORMATION pi;
-  BOOL started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-  CloseHandle(readEnd);
+  BOOL started = CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, &block[0],
+                                nullptr, &si, &pi);
   CloseHandle(out);
   CloseHandle(err);
   if (!started) {
-    CloseHandle(writeEnd);
+    CloseHandle(in);
     run.err = "could not start sorrel-cli";
     return run;
   }
-  DWORD written;
-  WriteFile(writeEnd, input.data(), (DWORD)input.size(), &written, nullptr);
-  CloseHandle(writeEnd);
   WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD status = 0;
   GetExitCodeProcess(pi.hProcess, &status);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
+  // The child's handle shared this one's file position.
+  LARGE_INTEGER zero = {}, position = {};
+  if (SetFilePointerEx(in, zero, &position, FILE_CURRENT)) run.inputRead = (long)position.QuadPart;
+  CloseHandle(in);
   run.status = (int)status;
   run.out = ReadBytes(dir + "out");
   run.err = ReadBytes(dir + "err");
@@ -150,34 +171,41 @@ std::string Utf8FromCp932(const std::string& cp932) { return Convert("UTF-8", "C
 
 bool MakeDirectory(const std::string& cp932) { return mkdir(Utf8FromCp932(cp932).c_str(), 0700) == 0; }
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input, CliLanguage language,
+              const std::vector<std::string>& environment) {
   CliRun run;
   std::string dir = ScratchDir("cli-run");
   std::string exe = Utf8FromCp932(CliDirectory() + CLI_NAME);
-  int in[2];
-  if (pipe(in) != 0) return run;
+  if (!WriteBytes(dir + "in", input)) return run;
+  int in = open((dir + "in").c_str(), O_RDONLY);
+  if (in < 0) return run;
   pid_t pid = fork();
   if (pid == 0) {
-    dup2(in[0], 0);
-    close(in[0]);
-    close(in[1]);
+    dup2(in, 0);
+    close(in);
     if (!freopen((dir + "out").c_str(), "wb", stdout) || !freopen((dir + "err").c_str(), "wb", stderr)) _exit(127);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(exe.c_str()));
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    setenv("LC_ALL", "ja_JP.UTF-8", 1);
+    unsetenv("LANGUAGE");
+    setenv("LC_ALL", language == CLI_JAPANESE ? "ja_JP.UTF-8" : "C.UTF-8", 1);
+    for (const std::string& e : environment) {
+      const size_t equals = e.find('=');
+      if (equals == std::string::npos) {
+        unsetenv(e.c_str());
+      } else {
+        setenv(e.substr(0, equals).c_str(), e.substr(equals + 1).c_str(), 1);
+      }
+    }
     execv(exe.c_str(), argv.data());
     _exit(127);
   }
-  close(in[0]);
-  signal(SIGPIPE, SIG_IGN);  // a program that stops early leaves the pipe unread
-  // The input is small: it fits the pipe, so writing it whole cannot block.
-  ssize_t ignored = write(in[1], input.data(), input.size());
-  (void)ignored;
-  close(in[1]);
   int status = 0;
   waitpid(pid, &status, 0);
+  // The child's descriptor shared this one's file offset.
+  run.inputRead = (long)lseek(in, 0, SEEK_CUR);
+  close(in);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   run.out = ReadBytes(dir + "out");
   run.err = ReadBytes(dir + "err");

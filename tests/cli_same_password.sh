@@ -34,7 +34,8 @@ small=(--kdf-memory 8 --kdf-passes 1)
 run_native "$kp"$'\n'"$kp"$'\n' new-key "${small[@]}" 表/鍵.key
 run_native "$kp"$'\n'"$kp"$'\n' new-key --unsealed original.key
 "$native" init --key 表/鍵.key --settings setting.ini
-printf '%s\n%s\n' 'correct horse' 'correct horse' | iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key "${small[@]}" win.key
+printf '%s\n%s\n' 'correct horse' 'correct horse' |
+  iconv -f UTF-8 -t CP932 | "${SORREL_WINE:-wine}" "$windows" new-key "${small[@]}" win.key | iconv -f CP932 -t UTF-8
 
 same "Japanese pass phrase argument" "$kp"$'\n' generate --settings setting.ini 表計算ソフト
 same "Japanese pass phrase piped" "$kp"$'\n予約サイト\n' generate --settings setting.ini

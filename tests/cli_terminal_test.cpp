@@ -108,15 +108,17 @@ TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
     const char* name;
     std::vector<std::string> args;
     std::vector<std::string> typed;  // one line after each prompt
+    size_t hidden;                   // prompts for a secret, before that for the pass phrase
     int signal;                      // sent at the last prompt instead of a line
     int status;
   } cases[] = {
-      {"generate", {"generate", "--settings", dir + "t.ini", "example.com"}, {KEY_PASSWORD}, 0, 0},
-      {"pass phrase asked too", {"generate", "--settings", dir + "t.ini"}, {KEY_PASSWORD, "secret-phrase"}, 0, 0},
-      {"refused key password", {"generate", "--settings", dir + "t.ini", "abcd"}, {"Short-1"}, 0, 1},
-      {"interrupted", {"generate", "--settings", dir + "t.ini", "abcd"}, {}, SIGINT, 128 + SIGINT},
-      {"terminated", {"generate", "--settings", dir + "t.ini"}, {KEY_PASSWORD}, SIGTERM, 128 + SIGTERM},
-      {"new key", {"new-key", dir + "n.key"}, {"NewSecret-22", "NewSecret-22"}, 0, 0},
+      {"generate", {"generate", "--settings", dir + "t.ini", "example.com"}, {KEY_PASSWORD}, 1, 0, 0},
+      // The pass phrase shows as typed, as in the dialog program.
+      {"pass phrase asked too", {"generate", "--settings", dir + "t.ini"}, {KEY_PASSWORD, "shown-phrase"}, 1, 0, 0},
+      {"refused key password", {"generate", "--settings", dir + "t.ini", "abcd"}, {"Short-1"}, 1, 0, 1},
+      {"interrupted", {"generate", "--settings", dir + "t.ini", "abcd"}, {}, 1, SIGINT, 128 + SIGINT},
+      {"terminated", {"generate", "--settings", dir + "t.ini"}, {KEY_PASSWORD}, 1, SIGTERM, 128 + SIGTERM},
+      {"new key", {"new-key", dir + "n.key"}, {"NewSecret-22", "NewSecret-22"}, 2, 0, 0},
   };
   for (const Case& c : cases) {
     PlatformRemoveFile((dir + "n.key").c_str());
@@ -127,7 +129,7 @@ TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
     for (size_t i = 0; i < prompts; ++i) {
       // The prompts end in a full-width colon.
       ASSERT_TRUE(t.WaitFor(u8"：", i + 1)) << c.name << ": " << t.seen;
-      EXPECT_FALSE(t.EchoOn()) << c.name << ": echo is on at a prompt";
+      EXPECT_EQ(t.EchoOn(), i >= c.hidden) << c.name << ": echo at prompt " << i;
       if (i < c.typed.size()) {
         std::string line = c.typed[i] + "\n";
         ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
@@ -137,9 +139,33 @@ TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
     }
     EXPECT_EQ(t.Wait(), c.status) << c.name << ": " << t.seen;
     EXPECT_TRUE(t.EchoOn()) << c.name << ": echo stays off";
-    for (const std::string& secret : c.typed) {
-      EXPECT_EQ(t.seen.find(secret), std::string::npos) << c.name << ": " << t.seen;
+    for (size_t i = 0; i < c.typed.size(); ++i) {
+      EXPECT_EQ(t.seen.find(c.typed[i]) != std::string::npos, i >= c.hidden) << c.name << ": " << t.seen;
     }
+  }
+}
+
+// init --force at a terminal: what changes, then a question where passwords
+// would change; no means the settings file stays as it was.
+TEST(CliTerminal, InitForceAsksBeforeThePasswordsChange) {
+  const std::string dir = ScratchDir("cli-terminal-init");
+  unsigned char key[KEY_BUFFER_SIZE];
+  ASSERT_EQ(CreateKey(key, KEY_PASSWORD), KEY_FILE_SIZE);
+  ASSERT_TRUE(WriteKeyFile((dir + "t.key").c_str(), key, KEY_FILE_SIZE));
+  const std::string ini = dir + "t.ini";
+  for (const char* answer : {"n", "y"}) {
+    SettingsRecord s;
+    SetDefaultSettings(&s, (dir + "t.key").c_str());
+    ASSERT_TRUE(SaveSettingsTo(ini.c_str(), s));
+    const std::string before = ReadBytes(ini);
+    PseudoTerminal t;
+    ASSERT_TRUE(t.Start({"init", "--force", "--derivation", "2", "--key", dir + "t.key", "--settings", ini}));
+    ASSERT_TRUE(t.WaitFor("[y/N] ")) << t.seen;
+    EXPECT_LT(t.seen.find(u8"生成方式： 1 -> 2"), t.seen.find("[y/N]")) << t.seen;
+    const std::string line = std::string(answer) + "\n";
+    ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
+    EXPECT_EQ(t.Wait(), answer[0] == 'y' ? 0 : 1) << t.seen;
+    EXPECT_EQ(ReadBytes(ini) == before, answer[0] == 'n') << answer;
   }
 }
 
@@ -171,6 +197,6 @@ TEST(CliTerminal, ImportKeyAsksAgainForALineThatFails) {
     ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
   }
   EXPECT_EQ(t.Wait(), 0) << t.seen;
-  EXPECT_NE(t.seen.find("line 03 (input line 4): its check fails"), std::string::npos) << t.seen;
+  EXPECT_NE(t.seen.find(u8"03 の行（入力の 4 行目）: 検査が合いません"), std::string::npos) << t.seen;
   EXPECT_EQ(ReadBytes(dir + "typed.key"), std::string((const char*)key, KEY_FILE_SIZE));
 }

@@ -1,4 +1,5 @@
 // sorrel-cli run as a user runs it, checked against the engine's own results.
+#include <ctype.h>
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -7,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "args.h"
 #include "cli_process.h"
+#include "console.h"
 #ifdef _WIN32
 #include "clipboard_service.h"
 #else
@@ -358,7 +361,7 @@ TEST_F(Cli, GivesTheKnownPasswordOfAFixedKey) {
   }
 }
 
-TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
+TEST_F(Cli, NamesEachFailureAndWhatToDo) {
   std::string missingKey = MakeSettings("missing-key.ini", dir + "nothing.key", [](SettingsRecord*) {});
   std::string length0 = MakeSettings("length0.ini", keyA, [](SettingsRecord* s) { s->passwordLength = 0; });
   std::string negative = MakeSettings("negative.ini", keyA, [](SettingsRecord* s) { s->passwordLength = -1; });
@@ -366,32 +369,53 @@ TEST_F(Cli, NamesEachFailureWithTheDialogsText) {
   std::string noClass = MakeSettings("noclass.ini", keyA, [](SettingsRecord* s) { s->optionFlags = OPT_CLIPBOARD; });
   ASSERT_TRUE(WriteBytes(dir + "short.ini", std::string(523, '\0')));
   ASSERT_TRUE(WriteBytes(dir + "long.key", ReadBytes(keyA) + "x"));
-  const std::string kp = std::string(KP_JAPANESE.utf8) + "\n";
+  const std::string kp = std::string(KP_JAPANESE.utf8) + "\n", settingsKey = Utf8FromCp932(keyA);
   struct Case {
     const char* name;
     std::vector<std::string> args;
     std::string input;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {"no settings file", {"--settings", dir + "none.ini", "abcd"}, kp, "settings file not read"},
-      {"short settings file", {"--settings", dir + "short.ini", "abcd"}, kp, "settings file not read"},
-      {"key file missing", {"--settings", missingKey, "abcd"}, kp, u8"キーファイルの取得に失敗しました。\n[詳細設定]"},
-      {"overriding key missing", {"--key", dir + "nothing.key", "abcd"}, kp, u8"キーファイルの取得に失敗しました"},
-      {"pass phrase argument of 3 bytes", {"abc"}, kp, u8"パスフレーズは4文字以上にしてください"},
-      {"pass phrase of 3 bytes", {}, kp + "abc\n", u8"パスフレーズは4文字以上にしてください"},
+      {"no settings file",
+       {"--settings", dir + "none.ini", "abcd"},
+       kp,
+       "the settings file could not be read: " + dir + "none.ini: No such file or directory"},
+      {"short settings file",
+       {"--settings", dir + "short.ini", "abcd"},
+       kp,
+       "523 bytes, where a settings file has 524"},
+      {"key file missing",
+       {"--settings", missingKey, "abcd"},
+       kp,
+       "the key file could not be read: " + dir +
+           "nothing.key: No such file or directory\n"
+           "sorrel-cli: name the key file with --key FILE, or point the settings at it with 'sorrel-cli configure"},
+      {"overriding key missing", {"--key", dir + "nothing.key", "abcd"}, kp, "the key file could not be read"},
+      {"pass phrase argument of 3 bytes", {"abc"}, kp, "a pass phrase has at least 4 bytes"},
+      {"pass phrase of 3 bytes", {}, kp + "abc\n", "a pass phrase has at least 4 bytes"},
       // 表 is three bytes in UTF-8 but two in code page 932, which is what counts.
-      {"pass phrase of 2 code page 932 bytes", {}, kp + u8"表\n", u8"パスフレーズは4文字以上にしてください"},
-      {"length 0 in the record", {"--settings", length0, "abcd"}, kp, u8"生成パスワードの長さが不正に設定されています"},
-      {"negative length", {"--settings", negative, "abcd"}, kp, u8"生成パスワードの長さが不正に設定されています"},
-      {"length 1024 in the record", {"--settings", length1024, "abcd"}, kp, u8"生成パスワードの長さが不正"},
-      {"no class in the record", {"--settings", noClass, "abcd"}, kp, u8"パスワード生成に失敗しました。不正なキー"},
-      {"key password of 7 bytes", {"abcd"}, "1234567\n", u8"キーパスワードを８文字以上入力してください"},
-      {"wrong key password", {"abcd"}, "wrong password\n", "does not match this key file"},
-      {"how to go on", {"abcd"}, "wrong password\n", "--no-verify derives anyway"},
-      {"key file of 104 bytes", {"--key", dir + "long.key", "abcd"}, kp, "not a key file: 104 bytes"},
+      {"pass phrase of 2 code page 932 bytes", {}, kp + u8"表\n", "a pass phrase has at least 4 bytes"},
+      {"length 0 in the record", {"--settings", length0, "abcd"}, kp, "length is 0, where it is 1 to 1023"},
+      {"negative length", {"--settings", negative, "abcd"}, kp, "length is -1, where it is 1 to 1023"},
+      {"length 1024 in the record", {"--settings", length1024, "abcd"}, kp, "length is 1024, where it is 1 to 1023"},
+      {"no class in the record", {"--settings", noClass, "abcd"}, kp, "the settings enable no character class"},
+      {"key password of 7 bytes", {"abcd"}, "1234567\n", "a key password has at least 8 bytes"},
+      // How it usually happens first, the way to derive anyway last.
+      {"wrong key password",
+       {"abcd"},
+       "wrong password\n",
+       "does not open this key file: " + settingsKey +
+           "\nsorrel-cli: usually it was mistyped: a typo, Caps Lock on, "
+           "or the input mode left on full-width; type it again (or the key file is damaged)\nsorrel-cli: nothing "
+           "derived; only if the settings dialog put in force a key password that this key was not made with, "
+           "--no-verify derives with it anyway\n"},
+      {"key file of 104 bytes", {"--key", dir + "long.key", "abcd"}, kp, "104 bytes, where a key file has 103"},
       {"no key password", {"abcd"}, "", "no input left: key password"},
       {"no pass phrase", {}, kp, "no input left: pass phrase"},
-      {"unmappable pass phrase argument", {u8"café1234"}, kp, "code page 932"},
+      {"unmappable pass phrase argument",
+       {u8"café1234"},
+       kp,
+       "code page 932 (or in this terminal's encoding): the pass phrase"},
       {"zero byte in a pass phrase", {}, kp + std::string("ab\0cdef\n", 8), "code page 932"},
       {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: pass phrase"},
       {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: key password"},
@@ -424,9 +448,9 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
   } cases[] = {
       {{}, "no command given"},
       {{"frobnicate"}, "unknown command"},
-      {{"generate", "--length", "0"}, u8"生成文字数が少な過ぎです"},
-      {{"generate", "--length", "1024"}, u8"生成文字数が多き過ぎです"},
-      {{"generate", "--classes", ""}, u8"パスワード生成の使用文字を設定してください"},
+      {{"generate", "--length", "0"}, "--length takes a number from 1 to 1023, not '0'"},
+      {{"generate", "--length", "1024"}, "--length takes a number from 1 to 1023, not '1024'"},
+      {{"generate", "--classes", ""}, "--classes takes a comma-separated list"},
       {{"generate", "--classes", "hex"}, "unknown class"},
       {{"generate", "--bogus"}, "unknown option"},
       {{"generate", "a", "b"}, "unexpected argument"},
@@ -469,6 +493,8 @@ TEST_F(Cli, UsageErrorsExitWithTwo) {
                            "change-key-password",
                            "--keep-old",
                            "--derivation",
+                           "configure",
+                           "--clipboard on|off",
                            "--version"}) {
     EXPECT_TRUE(Contains(help.out, word)) << word;
   }
@@ -481,15 +507,15 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
     const char* message;        // nullptr: a key is written
     const char* keyPassword;    // code page 932, for a written key
   } cases[] = {
-      {"mismatch", "password1", "password2", u8"２つのキーパスワードが一致しません", nullptr},
-      {"mismatch before length", "abc", "abd", u8"２つのキーパスワードが一致しません", nullptr},
-      {"case counts", "Password1", "password1", u8"２つのキーパスワードが一致しません", nullptr},
-      {"7 bytes", "1234567", "1234567", u8"キーパスワードが短すぎます。８文字以上にしてください。", nullptr},
-      {"empty", "", "", u8"キーパスワードが短すぎます", nullptr},
+      {"mismatch", "password1", "password2", "the two key passwords differ", nullptr},
+      {"mismatch before length", "abc", "abd", "the two key passwords differ", nullptr},
+      {"case counts", "Password1", "password1", "the two key passwords differ", nullptr},
+      {"7 bytes", "1234567", "1234567", "the key password is too short: at least 8 bytes", nullptr},
+      {"empty", "", "", "the key password is too short", nullptr},
       // 秘密の: nine bytes of UTF-8, six of code page 932.
-      {"6 code page 932 bytes", u8"秘密の", u8"秘密の", u8"キーパスワードが短すぎます", nullptr},
+      {"6 code page 932 bytes", u8"秘密の", u8"秘密の", "the key password is too short", nullptr},
       {"64 bytes", std::string(64, 'k'), std::string(64, 'k'), "too long: at most 63 bytes", nullptr},
-      {"differ after 63 bytes", std::string(63, 'k') + "a", std::string(63, 'k') + "b", u8"一致しません", nullptr},
+      {"differ after 63 bytes", std::string(63, 'k') + "a", std::string(63, 'k') + "b", "differ", nullptr},
       {"8 bytes", "12345678", "12345678", nullptr, "12345678"},
       {"8 code page 932 bytes", u8"秘密の鍵", u8"秘密の鍵", nullptr, "\x94\xe9\x96\xa7\x82\xcc\x8c\xae"},
       {"63 bytes", std::string(63, 'k'), std::string(63, 'k'), nullptr,
@@ -499,14 +525,15 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
     const std::string path = dir + "new.key";
     PlatformRemoveFile(path.c_str());
     CliRun run = RunCli({"new-key", "--unsealed", path}, Terminal(c.first + "\n" + c.second + "\n"));
-    EXPECT_EQ(run.out, "") << c.name;
     if (c.message) {
+      EXPECT_EQ(run.out, "") << c.name;
       EXPECT_EQ(run.status, 1) << c.name;
       EXPECT_TRUE(Contains(run.err, Terminal(c.message))) << c.name << " gave: " << run.err;
       EXPECT_FALSE(Exists(path)) << c.name;
       continue;
     }
     ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
+    EXPECT_EQ(run.out.find("key file written: " + path + "; next, back it up"), 0u) << run.out;
     std::string key = ReadBytes(path);
     ASSERT_EQ(key.size(), (size_t)KEY_FILE_SIZE) << c.name;
     MaskWithPassword((unsigned char*)&key[0], c.keyPassword, KEY_FILE_SIZE);
@@ -535,7 +562,8 @@ TEST_F(Cli, NewKeyReplacesAKeyOnlyWhenForced) {
 
   run = RunCli({"new-key", dir + "no/such/dir/x.key"}, "password1\npassword1\n");
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Contains(run.err, "could not be written")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "cannot be written: " + dir + "no/such/dir/x.key: No such file or directory"))
+      << run.err;
 }
 
 TEST_F(Cli, InitWritesTheDefaultsAndKeepsAnExistingFile) {
@@ -566,6 +594,8 @@ TEST_F(Cli, InitWritesTheDefaultsAndKeepsAnExistingFile) {
   // Derivation 1 unless asked; --derivation 2 sets bit 32 and nothing else.
   run = RunCli({"init", "--force", "--derivation", "2", "--key", Utf8FromCp932(keyB), "--settings", target}, "");
   EXPECT_EQ(run.status, 0) << run.err;
+  // What changes a password is said before the file is replaced.
+  EXPECT_EQ(run.out.find("  derivation: 1 -> 2\nsettings file written: "), 0u) << run.out;
   ASSERT_TRUE(LoadSettingsFrom(target.c_str(), &written));
   expected.optionFlags |= OPT_DERIVATION_2;
   EXPECT_EQ(memcmp(&written, &expected, sizeof written), 0);
@@ -574,8 +604,163 @@ TEST_F(Cli, InitWritesTheDefaultsAndKeepsAnExistingFile) {
 
   run = RunCli({"init", "--key", dir + "nothing.key", "--settings", dir + "other.ini"}, "");
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(Contains(run.err, Terminal(u8"キーファイルの取得に失敗しました"))) << run.err;
+  EXPECT_TRUE(Contains(run.err, "the key file could not be read")) << run.err;
   EXPECT_FALSE(Exists(dir + "other.ini"));
+}
+
+// configure changes what it is given and nothing else, byte for byte.
+TEST_F(Cli, ConfigureKeepsEveryOtherSetting) {
+  const uint32_t DL = OPT_DIGITS | OPT_LOWER, D2 = OPT_DERIVATION_2;
+  char keyBFull[PATH_CAPACITY];
+  ASSERT_TRUE(ConsoleAbsolutePath(keyB.c_str(), keyBFull));
+  struct Case {
+    std::vector<std::string> args;
+    uint32_t flags;  // the record's after it, and its length
+    int32_t length;
+    bool keyB;
+    const char* printed;  // before it is written; nullptr: nothing changes, nothing is written
+  } cases[] = {
+      {{"--length", "30"}, DL | D2, 30, false, "  length: 20 -> 30\n"},
+      {{"--classes", "upper,symbols"}, OPT_UPPER | OPT_SYMBOLS | D2, 20, false, "  classes: digits, lower -> upper, "},
+      {{"--clipboard", "on"}, DL | D2 | OPT_CLIPBOARD, 20, false, "  clipboard: off -> on\n"},
+      {{"--derivation", "1"}, DL, 20, false, "  derivation: 2 -> 1\n"},
+      {{"--key", Utf8FromCp932(keyB)}, DL | D2, 20, true, "  key file: "},
+      {{"--length", "20", "--clipboard", "off"}, DL | D2, 20, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::string ini = MakeSettings("configure.ini", keyA, [=](SettingsRecord* s) {
+      s->optionFlags = DL | D2;
+      s->passwordLength = 20;
+      strcpy(s->digitChars, "0123");
+    });
+    const std::string before = ReadBytes(ini);
+    SettingsRecord expected, written;
+    ASSERT_TRUE(LoadSettingsFrom(ini.c_str(), &expected));
+    expected.optionFlags = c.flags;
+    expected.passwordLength = c.length;
+    if (c.keyB) memset(expected.keyFilePath, 0, sizeof expected.keyFilePath), strcpy(expected.keyFilePath, keyBFull);
+    std::vector<std::string> args = {"configure", "--settings", ini};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    CliRun run = RunCli(args, "");
+    const std::string name = testing::PrintToString(c.args);
+    ASSERT_EQ(run.status, 0) << name << ": " << run.err;
+    ASSERT_TRUE(LoadSettingsFrom(ini.c_str(), &written));
+    EXPECT_EQ(memcmp(&written, &expected, sizeof written), 0) << name;
+    EXPECT_EQ(run.out.find(c.printed ? c.printed : "nothing to change, nothing written: "), 0u) << name << run.out;
+    EXPECT_TRUE(c.printed || ReadBytes(ini) == before) << name;
+  }
+  CliRun run = RunCli({"configure", "--settings", dir + "none.ini", "--length", "8"}, "");
+  EXPECT_TRUE(Contains(run.err, "make one with 'sorrel-cli init --key FILE'")) << run.err;
+  EXPECT_FALSE(Exists(dir + "none.ini"));
+}
+
+// What can be checked without a secret is checked before one is asked for:
+// the input, which holds the key password, is never read.
+TEST_F(Cli, RefusesBeforeTheKeyPasswordIsRead) {
+  ASSERT_TRUE(WriteBytes(dir + "long.key", ReadBytes(keyA) + "x"));
+  ASSERT_TRUE(WriteBytes(dir + "old.key", "x"));
+  const std::string length0 = MakeSettings("length0.ini", keyA, [](SettingsRecord* s) { s->passwordLength = 0; });
+  const std::string noClass = MakeSettings("noclass.ini", keyA, [](SettingsRecord* s) { s->optionFlags = 0; });
+  const std::string missing = dir + "no/such/", secrets = "key password\nkey password\nkey password\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+    std::vector<std::string> environment;
+    int status;
+  } cases[] = {
+      {{"new-key", keyA}, "the file exists; --force replaces it", {}, 1},
+      {{"new-key", missing + "x.key"}, "cannot be written: " + missing + "x.key: No such file or directory", {}, 1},
+      {{"import-key", missing + "x.key"}, "cannot be written: " + missing + "x.key: No such file or directory", {}, 1},
+      {{"change-key-password", "--settings", settings, "--keep-old", missing + "old.key"},
+       "the old key file cannot be kept there: " + missing + "old.key: No such file or directory",
+       {},
+       1},
+      {{"change-key-password", "--settings", settings, "--keep-old", dir + "old.key"}, "the file exists", {}, 1},
+      {{"generate", "--settings", length0, "abcd"}, "length is 0, where it is 1 to 1023", {}, 1},
+      {{"generate", "--settings", noClass, "abcd"}, "the settings enable no character class", {}, 1},
+      {{"generate", "--settings", settings, "--key", dir + "none.key"}, "the key file could not be read", {}, 1},
+      {{"generate", "--settings", settings, "--key", dir + "long.key"}, "104 bytes, where a key file has 103", {}, 1},
+      {{"generate", "--settings", settings, "abc"}, "a pass phrase has at least 4 bytes", {}, 1},
+      {{"generate", "--settings", settings, "--length", "2000"}, "from 1 to 1023, not '2000'", {}, 2},
+      {{"generate", "--settings", settings, "--key", u8"café/a.key"}, "this path cannot be used: caf?/a.key: ", {}, 1},
+      {{"new-key", u8"--force", u8"café/a.key"}, "this path cannot be used: caf?/a.key: ", {}, 1},
+      {{"init", "--key=" + dir + u8"café.key"}, "this path cannot be used: " + dir + "caf?.key: ", {}, 1},
+#ifndef _WIN32
+      {{"generate", "--settings", settings, "--clip", "abcd"}, "--clip: no display", {"DISPLAY", "WAYLAND_DISPLAY"}, 1},
+#endif
+  };
+  for (const Case& c : cases) {
+    const std::string name = testing::PrintToString(c.args);
+    CliRun run = RunCli(c.args, secrets, CLI_ENGLISH, c.environment);
+    EXPECT_EQ(run.status, c.status) << name;
+    EXPECT_TRUE(Contains(run.err, c.message)) << name << " gave: " << run.err;
+    EXPECT_EQ(run.inputRead, 0) << name << ": the key password was read";
+  }
+}
+
+namespace {
+
+// Whether a line is Japanese but for what a user types as it stands: the
+// program's name, commands, options and placeholders, and a path.
+bool AllJapanese(std::string line, const std::string& path) {
+  for (size_t at; !path.empty() && (at = line.find(path)) != std::string::npos;) line.erase(at, path.size());
+#ifdef _WIN32
+  line = Utf8FromCp932(line);  // a second byte may look like a letter
+#endif
+  for (size_t i = 0, end; i < line.size(); i = end) {
+    end = i + 1;
+    if (!isalpha((unsigned char)line[i])) continue;
+    while (end < line.size() && (isalnum((unsigned char)line[end]) || line[end] == '-' || line[end] == '_')) ++end;
+    const std::string word = line.substr(i, end - i);
+    const bool option = i > 0 && line[i - 1] == '-';
+    const bool placeholder = word.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string::npos;
+    if (!option && !placeholder && word != "sorrel-cli" && !FindCommandRule(word.c_str())) return false;
+  }
+  return std::any_of(line.begin(), line.end(), [](char c) { return (unsigned char)c >= 0x80; });
+}
+
+bool AllEnglish(const std::string& line) {
+  return !line.empty() && std::none_of(line.begin(), line.end(), [](char c) { return (unsigned char)c >= 0x80; });
+}
+
+std::string FirstLine(const CliRun& run) {
+  const std::string& text = run.err.empty() ? run.out : run.err;
+  return text.substr(0, text.find('\n'));
+}
+
+}  // namespace
+
+// Each command's first line, under a Japanese locale and an English one:
+// wholly in the one language or wholly in the other.
+TEST_F(Cli, SpeaksOneLanguageAtATime) {
+  ASSERT_TRUE(WriteBytes(dir + "long.key", ReadBytes(keyA) + "x"));
+  const std::string kp = std::string(KP_JAPANESE.utf8) + "\n", exported = RunCli({"export-key", "--key", keyA}, "").out;
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string path;  // a file the line names
+  } cases[] = {
+      {{"--help"}, "", ""},
+      {{"frobnicate"}, "", "frobnicate"},
+      {{"generate", "--settings", settings, "abcd"}, "wrong password\n", keyA},
+      {{"generate", "--settings", dir + "none.ini", "abcd"}, kp, dir + "none.ini"},
+      {{"new-key", "--force", dir + "new.key"}, "password1\npassword1\n", dir + "new.key"},
+      {{"init", "--force", "--key", keyA, "--settings", dir + "init.ini"}, "", dir + "init.ini"},
+      {{"configure", "--settings", settings, "--length", "17"}, "", ""},
+      {{"show-settings", "--settings", settings}, "", settings},
+      {{"verify", "--settings", settings}, kp, ""},
+      {{"change-key-password", "--key", dir + "long.key"}, kp, dir + "long.key"},
+      {{"export-key", "--key", dir + "long.key"}, "", dir + "long.key"},
+      {{"import-key", "--force", dir + "imported.key"}, exported, dir + "imported.key"},
+  };
+  for (const Case& c : cases) {
+    const std::string name = testing::PrintToString(c.args);
+    const std::string japanese = FirstLine(RunCli(c.args, Terminal(c.input), CLI_JAPANESE));
+    const std::string english = FirstLine(RunCli(c.args, Terminal(c.input), CLI_ENGLISH));
+    EXPECT_TRUE(AllJapanese(japanese, Terminal(Utf8FromCp932(c.path)))) << name << ": " << japanese;
+    EXPECT_TRUE(AllEnglish(english)) << name << ": " << english;
+    EXPECT_NE(japanese, english) << name;
+  }
 }
 
 // Without --settings both programs use setting.ini beside the executable,
@@ -612,14 +797,14 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
            std::string("  lower    off abcdefghijklmnopqrstuvwxyz\n"),
            std::string("  upper    off AB\\x81\n"),
            std::string("  symbols  on  !#$%&()*+,-.\\/:;<=>?@[]^_`{|}~\n"),
-           std::string("clipboard:     off\n"),
+           std::string("clipboard:     off  (the dialog program's option; sorrel-cli copies with --clip)\n"),
            std::string("derivation:    2\n"),
        }) {
     EXPECT_TRUE(Contains(run.out, line)) << line << " not in:\n" << run.out;
   }
   run = RunCli({"show-settings", "--settings", settings}, "");
   EXPECT_TRUE(Contains(run.out, "length:        16\n")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "clipboard:     on\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "clipboard:     on  (the dialog program's option")) << run.out;
   EXPECT_TRUE(Contains(run.out, "derivation:    1 (the original)\n")) << run.out;
   run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
   EXPECT_EQ(run.status, 1);
@@ -714,11 +899,11 @@ TEST_F(Cli, VerifySaysWhetherTheKeyPasswordUnmasksTheKey) {
     const char* message;
   } cases[] = {
       {"right key password", good, kp, 0, "the key password matches the key file"},
-      {"wrong key password", good, "wrong password\n", 1, "does not match this key file (or the file is damaged)"},
-      {"102 bytes", good.substr(0, KEY_POOL_LENGTH), "", 1, "not a key file: 102 bytes, where a key file has 103"},
-      {"104 bytes", good + "x", "", 1, "not a key file: 104 bytes"},
-      {"200 bytes", good + std::string(97, 'x'), "", 1, "not a key file: at least 105 bytes"},
-      {"one byte flipped", flipped, kp, 1, "does not match this key file (or the file is damaged)"},
+      {"wrong key password", good, "wrong password\n", 1, "does not open this key file"},
+      {"102 bytes", good.substr(0, KEY_POOL_LENGTH), "", 1, "102 bytes, where a key file has 103"},
+      {"104 bytes", good + "x", "", 1, "104 bytes, where a key file has 103"},
+      {"200 bytes", good + std::string(97, 'x'), "", 1, "at least 105 bytes, where a key file has 103"},
+      {"one byte flipped", flipped, kp, 1, "(or the key file is damaged)"},
       {"no zero byte at the end", noZero, "", 1, "its last byte is 0x78, where a key file has 0x00"},
   };
   for (const Case& c : cases) {
@@ -757,7 +942,7 @@ TEST_F(Cli, AnExportedKeyImportsToTheSameBytes) {
       {"a changed character", {"import-key", "--force", copy}, damaged, "line 05 (input line 8): its check fails"},
       {"cut short", {"import-key", "--force", copy}, exported.out.substr(0, line05 - 4), "ends before line 05"},
       {"not a backup", {"import-key", "--force", copy}, "hello\n", "the first line (input line 1): not a key backup"},
-      {"export of a key file of 104 bytes", {"export-key", "--key", dir + "long.key"}, "", "not a key file: 104 bytes"},
+      {"export of a key file of 104 bytes", {"export-key", "--key", dir + "long.key"}, "", "104 bytes, where a key"},
   };
   for (const Case& c : cases) {
     CliRun run = RunCli(c.args, c.input);
@@ -896,10 +1081,10 @@ TEST_F(Cli, ChangeKeyPasswordRefusalsLeaveTheKeyFile) {
     const char* message;
     bool readOnly;
   } cases[] = {
-      {"wrong current key password", good, {}, "wrong password\n" + next + next, "does not match this key file", false},
-      {"current key password of 7 bytes", good, {}, "1234567\n" + next + next, u8"キーパスワードを８文字以上", false},
-      {"new ones differ", good, {}, kp + next + Line(KP_KANA), u8"２つのキーパスワードが一致しません", false},
-      {"new one too short", good, {}, kp + "1234567\n1234567\n", u8"キーパスワードが短すぎます", false},
+      {"wrong current key password", good, {}, "wrong password\n" + next + next, "does not open this key file", false},
+      {"current key password of 7 bytes", good, {}, "1234567\n" + next + next, "at least 8 bytes", false},
+      {"new ones differ", good, {}, kp + next + Line(KP_KANA), "the two key passwords differ", false},
+      {"new one too short", good, {}, kp + "1234567\n1234567\n", "the key password is too short", false},
       {"new one of 64 bytes",
        good,
        {},
@@ -910,8 +1095,8 @@ TEST_F(Cli, ChangeKeyPasswordRefusalsLeaveTheKeyFile) {
       // The same mask: the current key password would still open the key.
       {"new one the current one twice", good, {}, kp + doubled + doubled, "must differ from the current one", false},
       {"no new key password", good, {}, kp + next, "no input left", false},
-      {"no key file", "", {}, kp + next + next, u8"キーファイルの取得に失敗しました", false},
-      {"not a key file", good + "x", {}, kp + next + next, "not a key file: 104 bytes", false},
+      {"no key file", "", {}, kp + next + next, "the key file could not be read", false},
+      {"not a key file", good + "x", {}, kp + next + next, "104 bytes, where a key file has 103", false},
       {"--keep-old names a file", good, {"--keep-old", dir + "exists.key"}, kp + next + next, "the file exists", false},
       {"key file read-only", good, {}, kp + next + next, "could not be replaced; it is unchanged", true},
   };
@@ -965,6 +1150,11 @@ TEST_F(Cli, ChangeKeyPasswordRefusalsLeaveTheKeyFile) {
   check("full disk, --keep-old", inside, good, {"--keep-old", mnt + "old.key"}, kp + next + next,
         "the old key file could not be kept; the key file is unchanged");
   EXPECT_FALSE(Exists(mnt + "old.key"));
+  // new-key and init on the full disk name the file and the reason too.
+  CliRun full = RunCli({"new-key", mnt + "new.key"}, "password1\npassword1\n");
+  EXPECT_TRUE(Contains(full.err, "key file could not be written: " + mnt + "new.key: No space left")) << full.err;
+  full = RunCli({"init", "--key", keyA, "--settings", mnt + "s.ini"}, "");
+  EXPECT_TRUE(Contains(full.err, "settings file could not be written: " + mnt + "s.ini: No space left")) << full.err;
   EXPECT_EQ(CountTemporaries(mnt), 0);
   umount2(mnt.c_str(), MNT_DETACH);
 #endif

@@ -113,9 +113,10 @@ contents() {
   listed=$(cd "$debroot" && find . -type f | sort)
   [ "$listed" = "$(printf '%s\n' ./usr/bin/sorrel-cli ./usr/share/bash-completion/completions/sorrel-cli \
     ./usr/share/doc/sorrel-cli/changelog.gz ./usr/share/doc/sorrel-cli/copyright \
+    ./usr/share/locale/ja/LC_MESSAGES/sorrel-cli.mo ./usr/share/man/ja/man1/sorrel-cli.1.gz \
     ./usr/share/man/man1/sorrel-cli.1.gz)" ] || { echo "$listed"; return 1; }
 }
-check ".deb: unpacks with dpkg -x: program, completion, manual page, copyright, changelog" contents
+check ".deb: unpacks with dpkg -x: program, completion, manual pages, catalogue, copyright, changelog" contents
 
 cli=$debroot/usr/bin/sorrel-cli
 check ".deb: sorrel-cli --help runs" "$cli" --help
@@ -133,22 +134,42 @@ settings_folder() {
     [ "$(stat -c %a "$home/.config/sorrel")" = 700 ] &&
     [ "$(stat -c %s "$home/.config/sorrel/setting.ini")" = 524 ] &&
     [ "$(printf 'key password\n' | HOME=$home "$cli" generate example.com | wc -c)" = 17 ] &&
-    XDG_CONFIG_HOME=$scratch/xdg HOME=$home "$cli" --help | grep -qx "Default settings file: $scratch/xdg/sorrel/setting.ini"
+    XDG_CONFIG_HOME=$scratch/xdg HOME=$home LC_ALL=C.UTF-8 "$cli" --help |
+    grep -qx "Default settings file: $scratch/xdg/sorrel/setting.ini"
 }
 check ".deb: sorrel-cli uses ~/.config/sorrel/setting.ini, or \$XDG_CONFIG_HOME's" settings_folder
 
-manual() {
-  local page
-  page=$(MANWIDTH=80 man --warnings -l "$debroot/usr/share/man/man1/sorrel-cli.1.gz" 2>"$scratch/man-warnings")
+manual() {  # manual LANGUAGE LOCALE SECTION...: man -L finds the page in the package, renders it without warning
+  local language=$1 locale=$2 page
+  shift 2
+  # A minute of processor time at most: troff can loop on a page it cannot break.
+  page=$(ulimit -t 60 && MANPATH=$debroot/usr/share/man LC_ALL=$locale MANWIDTH=80 man --warnings -L "$language" \
+    sorrel-cli 2>"$scratch/man-warnings") || { cat "$scratch/man-warnings"; echo "man failed"; return 1; }
   if [ -s "$scratch/man-warnings" ]; then
     cat "$scratch/man-warnings"
     return 1
   fi
-  for section in NAME SYNOPSIS DESCRIPTION COMMANDS OPTIONS "EXIT STATUS" FILES EXAMPLES; do
+  for section in "$@"; do
     grep -qx "$section" <<<"$page" || { echo "no section $section"; return 1; }
   done
 }
-check ".deb: man -l renders sorrel-cli(1) with its sections, no warning" manual
+check ".deb: man renders sorrel-cli(1) with its sections, no warning" \
+  manual en C.UTF-8 NAME SYNOPSIS DESCRIPTION COMMANDS OPTIONS "EXIT STATUS" FILES EXAMPLES
+check ".deb: man -L ja renders the Japanese sorrel-cli(1) with its sections, no warning" \
+  manual ja ja_JP.UTF-8 名前 書式 説明 コマンド オプション 終了ステータス ファイル 例
+
+# The user's language: Japanese under ja_JP.UTF-8, English under C.UTF-8,
+# every line of the help and a message alike.
+language() {
+  local help message
+  help=$(LC_ALL=ja_JP.UTF-8 "$cli" --help) && message=$(LC_ALL=ja_JP.UTF-8 "$cli" generate --settings "$scratch/none.ini" x 2>&1 >/dev/null) || true
+  [ "$(head -n 1 <<<"$help")" = "使い方: sorrel-cli コマンド [オプション]" ] || { echo "$help"; return 1; }
+  [ "$(head -n 1 <<<"$message")" = "sorrel-cli: 設定ファイルを読み込めませんでした: $scratch/none.ini: そのようなファイルやディレクトリはありません" ] ||
+    { echo "$message"; return 1; }
+  [ "$(LC_ALL=C.UTF-8 "$cli" --help | head -n 1)" = "Usage: sorrel-cli COMMAND [OPTIONS]" ] || { echo "not English under C.UTF-8"; return 1; }
+  ! LC_ALL=C.UTF-8 "$cli" --help | grep -P '[^\x00-\x7F]'
+}
+check ".deb: sorrel-cli speaks Japanese under ja_JP.UTF-8, English under C.UTF-8" language
 
 # --- Web page: one file, at most 100,000 bytes, that reaches for nothing.
 web_page() {

@@ -1,0 +1,56 @@
+#include "settings_text.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "args.h"
+#include "console.h"
+#include "report.h"
+#include "text.h"
+#include "translate.h"
+
+void ClassList(uint32_t optionFlags, char* out, size_t capacity) {
+  out[0] = 0;
+  for (const ClassName& c : CLASS_NAMES) {
+    if (!(optionFlags & c.flag)) continue;
+    if (out[0]) AppendText(out, capacity, ", ");
+    AppendText(out, capacity, c.name);
+  }
+  if (!out[0]) CopyText(out, capacity, _("none"));
+}
+
+namespace {
+
+int Change(const char* label, const char* before, const char* after) {
+  if (strcmp(before, after) == 0) return 0;
+  char old[1024], now[1024], line[2200];
+  PrintableText(before, old, sizeof old);
+  PrintableText(after, now, sizeof now);
+  snprintf(line, sizeof line, "  %s %s -> %s\n", label, old, now);
+  ConsoleWriteOut(line);
+  return 1;
+}
+
+}  // namespace
+
+int ReportSettingChanges(const SettingsRecord& before, const SettingsRecord& after, int* passwordChanges) {
+  char old[128], now[128];
+  int n = Change(_("key file:"), before.keyFilePath, after.keyFilePath);
+  snprintf(old, sizeof old, "%ld", (long)before.passwordLength);
+  snprintf(now, sizeof now, "%ld", (long)after.passwordLength);
+  n += Change(_("length:"), old, now);
+  ClassList(before.optionFlags, old, sizeof old);
+  ClassList(after.optionFlags, now, sizeof now);
+  n += Change(_("classes:"), old, now);
+  n += Change(_("digits characters:"), before.digitChars, after.digitChars);
+  n += Change(_("lower characters:"), before.lowerChars, after.lowerChars);
+  n += Change(_("upper characters:"), before.upperChars, after.upperChars);
+  n += Change(_("symbols characters:"), before.symbolChars, after.symbolChars);
+  n += Change(_("derivation:"), (before.optionFlags & OPT_DERIVATION_2) ? "2" : "1",
+              (after.optionFlags & OPT_DERIVATION_2) ? "2" : "1");
+  *passwordChanges = n;
+  const char* on = _("on");
+  const char* off = _("off");
+  return n + Change(_("clipboard:"), (before.optionFlags & OPT_CLIPBOARD) ? on : off,
+                    (after.optionFlags & OPT_CLIPBOARD) ? on : off);
+}
