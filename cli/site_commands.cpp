@@ -34,7 +34,8 @@ void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
   out[0] = 0;
   char part[96], list[64];
   auto add = [&](const char* text) {
-    if (out[0]) AppendText(out, capacity, ", ");
+    // TRANSLATORS: between the parts of a site's rule in words.
+    if (out[0]) AppendText(out, capacity, _(", "));
     AppendText(out, capacity, text);
   };
   ClassList(rule.classFlags, list, sizeof list);
