@@ -662,6 +662,10 @@ TEST_F(Cli, RefusesBeforeTheKeyPasswordIsRead) {
   const std::string length0 = MakeSettings("length0.ini", keyA, [](SettingsRecord* s) { s->passwordLength = 0; });
   const std::string noClass = MakeSettings("noclass.ini", keyA, [](SettingsRecord* s) { s->optionFlags = 0; });
   const std::string missing = dir + "no/such/", secrets = "key password\nkey password\nkey password\n";
+  // A site file that is refused, beside settings of its own.
+  ASSERT_TRUE(MakeDirectory(dir + "broken/"));
+  ASSERT_TRUE(WriteBytes(dir + "broken/sites.txt", "abc\tcounter=2\n"));
+  const std::string brokenSites = MakeSettings("broken/setting.ini", keyA, [](SettingsRecord*) {});
   struct Case {
     std::vector<std::string> args;
     std::string message;
@@ -681,6 +685,19 @@ TEST_F(Cli, RefusesBeforeTheKeyPasswordIsRead) {
       {{"generate", "--settings", settings, "--key", dir + "none.key"}, "the key file could not be read", {}, 1},
       {{"generate", "--settings", settings, "--key", dir + "long.key"}, "104 bytes, where a key file has 103", {}, 1},
       {{"generate", "--settings", settings, "abc"}, "a pass phrase has at least 4 bytes", {}, 1},
+      {{"generate", "--settings", brokenSites, "abcd"},
+       "sites.txt: line 1: a pass phrase shorter than 4 bytes in code page 932",
+       {},
+       1},
+      {{"seal-key", "--settings", settings, "--keep-old", missing + "old.key"},
+       "the old key file cannot be kept there: " + missing + "old.key: No such file or directory",
+       {},
+       1},
+      {{"seal-key", "--key", keyA, "--settings", dir + "none.ini"},
+       "the settings file could not be read: " + dir + "none.ini",
+       {},
+       1},
+      {{"unseal-key", "--settings", settings}, "nothing to unseal: " + keyA + ": the key file is not sealed", {}, 1},
       {{"generate", "--settings", settings, "--length", "2000"}, "from 1 to 1023, not '2000'", {}, 2},
       {{"generate", "--settings", settings, "--key", u8"café/a.key"}, "this path cannot be used: caf?/a.key: ", {}, 1},
       {{"new-key", u8"--force", u8"café/a.key"}, "this path cannot be used: caf?/a.key: ", {}, 1},
@@ -735,6 +752,8 @@ std::string FirstLine(const CliRun& run) {
 TEST_F(Cli, SpeaksOneLanguageAtATime) {
   ASSERT_TRUE(WriteBytes(dir + "long.key", ReadBytes(keyA) + "x"));
   const std::string kp = std::string(KP_JAPANESE.utf8) + "\n", exported = RunCli({"export-key", "--key", keyA}, "").out;
+  const std::string sealed = dir + "sealed.key";
+  ASSERT_EQ(RunCli({"new-key", "--kdf-memory", "8", "--kdf-passes", "1", sealed}, "password1\npassword1\n").status, 0);
   struct Case {
     std::vector<std::string> args;
     std::string input;
@@ -752,6 +771,11 @@ TEST_F(Cli, SpeaksOneLanguageAtATime) {
       {{"change-key-password", "--key", dir + "long.key"}, kp, dir + "long.key"},
       {{"export-key", "--key", dir + "long.key"}, "", dir + "long.key"},
       {{"import-key", "--force", dir + "imported.key"}, exported, dir + "imported.key"},
+      {{"seal-key", "--settings", settings, "--key", sealed}, "wrong password\n", sealed},
+      {{"unseal-key", "--settings", settings}, "", keyA},
+      {{"site", "set", "--settings", settings, "example.com", "--length", "12"}, "", "example.com"},
+      {{"site", "next", "--settings", settings, "example.com"}, "", "example.com"},
+      {{"site", "show", "--settings", settings, "nosuch.example"}, "", "nosuch.example"},
   };
   for (const Case& c : cases) {
     const std::string name = testing::PrintToString(c.args);
