@@ -120,8 +120,14 @@ std::wstring ChildEnvironment(CliLanguage language, const std::vector<std::strin
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input, CliLanguage language,
               const std::vector<std::string>& environment) {
   CliRun run;
-  std::string dir = ScratchDir("cli-run");
-  WriteBytes(dir + "in", input);
+  // A folder of its own for every run: Wine may still be deleting the last
+  // run's files when the next one would make them again.
+  static int runs;
+  std::string dir = ScratchDir("cli-run-" + std::to_string(++runs));
+  if (!WriteBytes(dir + "in", input)) {
+    run.err = "could not write sorrel-cli's input";
+    return run;
+  }
   std::wstring outPath = Wide(932, dir + "out"), errPath = Wide(932, dir + "err"), inPath = Wide(932, dir + "in");
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
