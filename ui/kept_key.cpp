@@ -52,11 +52,9 @@ void ForgetKeptKey() { WipeMemory(&g_kept, sizeof g_kept); }
 
 int KeyFileDerivation(const char* path) {
   unsigned char file[KEY_BUFFER_SIZE];
-  SealParameters header;
-  const int count = ReadKeyFile(path, file);
-  const bool sealed = IsSealedKey(file, count) && ReadSealParameters(file, &header) == SEAL_OK;
+  const int derivation = KeyFileDerivation(file, ReadKeyFile(path, file));
   WipeMemory(file, sizeof file);
-  return sealed ? header.derivation : 0;
+  return derivation;
 }
 
 const char* SealedKeyProblem(KeyOpenStatus status, const char* wrongPasswordText) {
