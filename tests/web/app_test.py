@@ -73,7 +73,7 @@ def start(d):
     wait(d, "return document.documentElement.dataset.ready === 'true'", "the app starts")
 
 
-def layout(d, width, height, shot):
+def layout(d, width, height, shot, top="main"):
     """Every part open: nothing wider than the screen, every target 44 px tall; then
     the pass phrase focused and the screen halved as by the keyboard; screenshots."""
     phone(d, width, height)
@@ -93,7 +93,7 @@ def layout(d, width, height, shot):
     phone(d, width, height // 2)
     wait(d, "const r = document.getElementById('pass-phrase').getBoundingClientRect(); return r.top >= 0 && r.bottom <= innerHeight",
          f"{width} x {height}: the keyboard leaves the field in view", 3)
-    d.execute_script("document.activeElement.blur(); scrollTo(0, 0)")
+    d.execute_script("document.activeElement.blur(); document.querySelector(arguments[0]).scrollIntoView()", top)
     for dark in (False, True):
         phone(d, width, height, dark)
         if SHOTS:
@@ -116,7 +116,7 @@ def main():
               "--disable-component-update", "--disable-sync", "--hide-scrollbars", "--lang=ja", "--log-net-log=" + net_log,
               "--user-data-dir=" + os.path.join(WORK, "profile")]:
         o.add_argument(a)
-    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
+    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=dict(os.environ, LANGUAGE="ja")), options=o)
     index_path = os.path.join(WORK, "app", "index.html")
     index = open(index_path, "rb").read()
     try:
@@ -142,7 +142,7 @@ def main():
         wait(d, "return document.getElementById('result').value !== ''", "offline: a password")
         check(d.find_element(By.ID, "result").get_attribute("value") == expected,
               "offline, from the remembered key: what sorrel-cli derives")
-        layout(d, 412, 915, "web-app-412")
+        layout(d, 412, 915, "web-app-412", "label[for=key-password]")
 
         title, changed = d.title, index.replace(d.title.encode(), b"Sorrel 9.9.9", 1)
         open(index_path, "wb").write(changed)
