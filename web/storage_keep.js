@@ -15,4 +15,5 @@ async function keepStorage(ask) {
 // After the page's own handlers have stored or removed the key.
 $('remember').addEventListener('change', (e) => setTimeout(keepStorage, 0, e.target.checked));
 $('forget-key').addEventListener('click', () => setTimeout(keepStorage, 0, false));
-keepStorage(false);
+// Asked again at each start: a browser may grant it later (Chrome, once the app is installed).
+keepStorage(storedKey() !== null);

@@ -31,10 +31,12 @@ function versionOf(bytes) {
 }
 
 // Straight from the host, past the browser's cache and asking every cache on
-// the way to ask the host again.
+// the way to ask the host again. Some hosts redirect index.html to the
+// folder's own address: a redirect is followed within the folder only.
 async function fetchFile(name) {
-  const response = await fetch(url(name), { cache: 'no-store', redirect: 'error', credentials: 'same-origin' });
+  const response = await fetch(url(name), { cache: 'no-store', credentials: 'same-origin' });
   if (!response.ok) throw new Error(`${name}: HTTP ${response.status}`);
+  if (!response.url.startsWith(scope)) throw new Error(`${name}: redirected out of the app's folder`);
   return { name, bytes: await response.arrayBuffer() };
 }
 
