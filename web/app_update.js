@@ -23,10 +23,12 @@ function offerUpdate(host) {
   $('update').hidden = false;
   $('update-now').onclick = async () => {
     $('update-now').disabled = true;
-    $('update-error').textContent = '新しい版を読み込んでいます…';
+    $('update-now').textContent = '読み込んでいます…';
+    $('update-error').textContent = '';
     const done = await askWorker({ type: 'update', hash: host.hash });
     if (!done.error) return location.reload();
     $('update-now').disabled = false;
+    $('update-now').textContent = '今すぐ更新';
     $('update-error').textContent = `更新できませんでした。使用中の版のままです（${done.error}）。`;
   };
   $('update-keep').onclick = () => ($('update').hidden = true);
