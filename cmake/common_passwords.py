@@ -79,6 +79,8 @@ def main():
     data = bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
     table = [lengths.get(s, 0) for s in range(MAX_SHARED + 1 + len(chars))]
     text_bytes = sum(len(w) + 1 for w in words)
+    if text_bytes > 65535:  # the decoder keeps 16-bit offsets
+        sys.exit("common_passwords.py: %d words take %d bytes decoded, more than 65,535" % (len(words), text_bytes))
 
     def c_string(s):
         return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
