@@ -77,10 +77,10 @@
 // A weak new key password: the key creation dialog and the page ask before
 // taking it. %s is one of the reasons below.
 #define TEXT_WEAK_KEY_PASSWORD_CAPTION "推測されやすいキーパスワード"
-#define TEXT_WEAK_KEY_PASSWORD_QUESTION                                                           \
-  "このキーパスワードは推測されやすいものです（%s）。\n"                               \
+#define TEXT_WEAK_KEY_PASSWORD_QUESTION                                                                                                                       \
+  "このキーパスワードは推測されやすいものです（%s）。\n"                                                                              \
   "キーファイルが他人の手に渡ると、よく使われるものから順に試され、短い時間で見破られるおそれがあります。" \
-  "長くするか、自分だけの言葉を加えることをおすすめします。\n\n"                     \
+  "長くするか、自分だけの言葉を加えることをおすすめします。\n\n"                                                                  \
   "このキーパスワードのまま続けますか？"
 #define TEXT_WEAK_COMMON "よく使われるパスワードのひとつ"
 #define TEXT_WEAK_REPEAT "同じ文字や並びの繰り返し"
