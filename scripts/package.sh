@@ -171,7 +171,7 @@ shaping_packages() {
   local p
   for p in cmake ninja-build dpkg dpkg-dev zip gzip \
     "gcc-$gcc_major" "g++-$gcc_major" "cpp-$gcc_major" "libgcc-$gcc_major-dev" "libstdc++-$gcc_major-dev" \
-    binutils "binutils-${host//_/-}" libc6-dev libsodium-dev \
+    binutils "binutils-${host//_/-}" libc6-dev libsodium-dev python3-zxcvbn \
     gcc-mingw-w64-base mingw-w64-common \
     {gcc,g++}-mingw-w64-{i686,x86-64}-posix gcc-mingw-w64-{i686,x86-64}-posix-runtime \
     binutils-mingw-w64-{i686,x86-64} mingw-w64-{i686,x86-64}-dev \

@@ -548,6 +548,29 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
   }
 }
 
+// From a pipe a weak key password is taken with a warning, so that scripts
+// go on; a strong one says nothing.
+TEST_F(Cli, NewKeyWarnsOfAWeakKeyPasswordFromAPipe) {
+  const struct {
+    const char* keyPassword;  // UTF-8
+    const char* reason;       // nullptr: no warning
+  } cases[] = {
+      {"password", "one of the most common passwords"}, {"3edc4rfv5tgb", "a keyboard row"}, {"1987/04/12", "a date"},
+      {u8"秘密の鍵", "too short for its characters"},   {"vivid-otter-41-sails", nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::string path = dir + "weak.key";
+    PlatformRemoveFile(path.c_str());
+    const std::string line = std::string(c.keyPassword) + "\n";
+    CliRun run = RunCli({"new-key", "--unsealed", path}, Terminal(line + line));
+    EXPECT_EQ(run.status, 0) << c.keyPassword << ": " << run.err;
+    EXPECT_EQ(ReadBytes(path).size(), (size_t)KEY_FILE_SIZE) << c.keyPassword;
+    const std::string warning =
+        std::string("warning: the key password is easy to guess: ") + (c.reason ? c.reason : "");
+    EXPECT_EQ(Contains(run.err, c.reason ? warning : "easy to guess"), c.reason != nullptr) << c.keyPassword << run.err;
+  }
+}
+
 TEST_F(Cli, NewKeyReplacesAKeyOnlyWhenForced) {
   const std::string before = ReadBytes(keyA);
   CliRun run = RunCli({"new-key", keyA}, "password1\npassword1\n");

@@ -125,6 +125,13 @@ const text = (status) => {
   const at = wasm.webText(status);
   return utf8.decode(m.subarray(at, m.indexOf(0, at)));
 };
+// A weak new key password is the user's to keep, once warned.
+const keepsKeyPassword = (which) => {
+  const m = memory();
+  const at = wasm.webWeakKeyPassword(which);
+  const question = utf8.decode(m.subarray(at, m.indexOf(0, at)));
+  return !question || confirm(question);
+};
 const toBase64 = (bytes) => btoa(String.fromCharCode(...bytes));
 const fromBase64 = (b64) => Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
 
@@ -711,6 +718,7 @@ async function newKey() {
     return;
   }
   if (!report(wasm.webNewKey())) return;
+  if (!keepsKeyPassword(BUF.KEY_PASSWORD)) return wasm.webWipe(BUF.POOL);
   const pool = bytesOf(BUF.POOL, POOL_SIZE);
   wasm.webWipe(BUF.POOL);
   $('remember').checked = false;
@@ -734,6 +742,7 @@ async function changeKeyPassword() {
     wasm.webWipe(BUF.CONFIRM);
   };
   if (!fill()) return wipe();
+  if ($(ids[0]).value === $(ids[1]).value && !keepsKeyPassword(BUF.NEW_KEY_PASSWORD)) return wipe();
   const sealed = wasm.webKeySealed();
   if (sealed) {
     wipe();
