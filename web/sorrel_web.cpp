@@ -463,7 +463,7 @@ namespace {
 SiteFile g_sites;
 // Also room for any site's domains= list.
 char g_siteText[SITE_PASS_PHRASE_CAPACITY + 512 > SITE_DOMAINS_CAPACITY ? SITE_PASS_PHRASE_CAPACITY + 512
-                                                                          : SITE_DOMAINS_CAPACITY];
+                                                                        : SITE_DOMAINS_CAPACITY];
 
 // The typed pass phrase in g_siteText, terminated, then wiped by the caller.
 const char* Typed() {
