@@ -107,6 +107,12 @@ web_app() {
     /usr/bin/python3 "$root/tests/web/app_test.py" "${page%.html}-app" "$build/native/bin/sorrel-cli" "$build/web-app-shots"
 }
 stage "web app in headless Chromium at phone sizes: installable, offline, updated only when asked" web_app
+# The extension's domain code with the Public Suffix List and confusables it ships.
+domains() {
+  "$root/scripts/build-domain-data.sh" "$build/domain-data" &&
+    SORREL_DOMAIN_DIR="$build/domain-data" node --test "$root/tests/web/domain_test.mjs"
+}
+stage "extension's domain code (node --test)" domains
 
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select

@@ -881,7 +881,8 @@ TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
       {{"site", "next", "example.com"}, 0, " --counter 2 example.com\n", ""},
       {{"site", "show", "example.com"},
        0,
-       "classes:       digits,lower\nderivation:    1 (the settings')\ncounter:       3",
+       "classes:       digits,lower\nderivation:    1 (the settings')\ncounter:       3 (derives from the pass phrase "
+       "followed by #3)\ndomains:       none\n",
        ""},
       {{"site", "show", "EXAMPLE.COM"}, 1, "", "no site rule for this pass phrase: EXAMPLE.COM"},
       {{"site", "remove", PP_SITE.utf8}, 0, "", ""},
@@ -896,6 +897,10 @@ TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
     EXPECT_TRUE(Contains(run.err, Terminal(s.err))) << args[1] << " said:\n" << run.err;
   }
   EXPECT_EQ(ReadBytes(sites), "example.com\tlength=12\tclasses=digits,lower\tcounter=3\n");
+  ASSERT_TRUE(
+      WriteBytes(sites, u8"example.com\tlength=12\tclasses=digits,lower\tcounter=3\tdomains=example.com,日本語.jp\n"));
+  CliRun shown = RunCli({"site", "show", "--settings", settings, "example.com"}, "");
+  EXPECT_TRUE(Contains(shown.out, Terminal(u8"domains:       example.com, 日本語.jp\n"))) << shown.out;
 
   // generate takes the rule, the options over it, and warns of a typo.
   struct Case {
