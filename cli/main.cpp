@@ -52,7 +52,7 @@ void ReportArgument(ConsoleResult result, int argc, char** argv, int index) {
                _("it holds a character that code page 932 cannot hold (shown as ?), and the settings name files in "
                  "code page 932, as the dialog program does; use a file in a folder whose path has none"));
   } else if (positional && !rule->positionalIsFile) {
-    ReportConsole(result, _("the pass phrase"));
+    ReportConsole(result, _("the pass phrase given as an argument"));
   } else {
     ReportConsole(result, shown);
   }

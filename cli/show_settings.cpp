@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "key_open.h"
 #include "keyfile.h"
+#include "messages.h"
 #include "report.h"
 #include "secrets.h"
 #include "text.h"
@@ -46,7 +47,7 @@ int KeyForm(const char* keyPath, char* out, size_t capacity) {
 int RunShowSettings(const CliOptions& options) {
   char settingsPath[PATH_CAPACITY];
   SettingsRecord s;
-  if (!LoadSettingsReported(options, settingsPath, &s, _("make one with 'sorrel-cli init --key FILE'"))) {
+  if (!LoadSettingsReported(options, settingsPath, &s, NoSettingsAdvice())) {
     return EXIT_FAILED;
   }
 
@@ -88,7 +89,9 @@ int RunShowSettings(const CliOptions& options) {
              keyDerivation, settingsDerivation2 ? 2 : 1);
     ok = ok && Line(_("derivation:"), text);
   } else {
-    ok = ok && Line(_("derivation:"), settingsDerivation2 ? "2" : _("1 (the original)"));
+    char text[128];
+    snprintf(text, sizeof text, _("%d (the settings')"), settingsDerivation2 ? 2 : 1);
+    ok = ok && Line(_("derivation:"), text);
   }
   if (!ok) {
     ReportConsole(CONSOLE_FAILED, _("standard output"));
