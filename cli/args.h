@@ -60,8 +60,8 @@ struct CliOptions {
   bool hasCounter;
   int32_t counter;  // generate, site set: 1 to 9999 when hasCounter
   bool hasClipboard;
-  bool clipboard;                      // configure: the dialog program's clipboard option, when hasClipboard
-  char digitChars[CLASS_CAPACITY];     // configure: a class's characters, as given; "" when not given
+  bool clipboard;                   // configure: the dialog program's clipboard option, when hasClipboard
+  char digitChars[CLASS_CAPACITY];  // configure: a class's characters, as given; "" when not given
   char lowerChars[CLASS_CAPACITY];
   char upperChars[CLASS_CAPACITY];
   char symbolChars[CLASS_CAPACITY];

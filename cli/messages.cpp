@@ -14,8 +14,9 @@ const char* PromptNewKeyPasswordAgain() { return _("New key password again: "); 
 const char* PromptPassPhrase() { return _("Pass phrase: "); }
 const char* TryHelpText() { return _("Try 'sorrel-cli --help'."); }
 const char* NoSettingsAdvice() {
-  return _("to start, make a key file with 'sorrel-cli new-key FILE', then the settings that name it with "
-           "'sorrel-cli init --key FILE' (for a key file you have already, only the second)");
+  return _(
+      "to start, make a key file with 'sorrel-cli new-key FILE', then the settings that name it with "
+      "'sorrel-cli init --key FILE' (for a key file you have already, only the second)");
 }
 
 namespace {

@@ -4,9 +4,9 @@
 #include <string.h>
 
 #include "args.h"
+#include "console.h"
 #include "key_open.h"
 #include "keyfile.h"
-#include "console.h"
 #include "report.h"
 #include "text.h"
 #include "translate.h"
@@ -23,8 +23,8 @@ void ClassList(uint32_t optionFlags, char* out, size_t capacity) {
   out[0] = 0;
   for (const ClassName& c : CLASS_NAMES) {
     if (!(optionFlags & c.flag)) continue;
-    // TRANSLATORS: between the class names of a list.
-    if (out[0]) AppendText(out, capacity, _(", "));
+    // TRANSLATORS: between the class names of a list, which --classes takes with "," in English.
+    if (out[0]) AppendText(out, capacity, _(","));
     AppendText(out, capacity, ClassWord(c.flag));
   }
   if (!out[0]) CopyText(out, capacity, _("none"));

@@ -53,6 +53,8 @@ void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
   };
   ClassList(rule.classFlags, list, sizeof list);
   DerivationText(rule.derivation, derivation, sizeof derivation);
+  if (!rule.length && !rule.classFlags && rule.counter <= 1 && derivation[0])
+    add(_("the settings' length and classes"));
   const struct {
     bool given;
     const char* format;
@@ -210,7 +212,8 @@ int Show(const CliOptions& options) {
   }
   const bool ok = put(_("site:"), true, shown) && put(_("length:"), r.length != 0, length) &&
                   put(_("classes:"), r.classFlags != 0, classes) &&
-                  put(_("derivation:"), true, derivation[0] ? derivation : _("the settings'")) && put(_("counter:"), true, counter);
+                  put(_("derivation:"), true, derivation[0] ? derivation : _("the settings'")) &&
+                  put(_("counter:"), true, counter);
   return ok ? EXIT_OK : EXIT_FAILED;
 }
 

@@ -379,7 +379,9 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
       {"no settings file",
        {"--settings", dir + "none.ini", "abcd"},
        kp,
-       "the settings file could not be read: " + dir + "none.ini: No such file or directory"},
+       "the settings file could not be read: " + dir +
+           "none.ini: No such file or directory\nsorrel-cli: to start, make a key file with 'sorrel-cli new-key "
+           "FILE', then the settings that name it with 'sorrel-cli init --key FILE'"},
       {"short settings file",
        {"--settings", dir + "short.ini", "abcd"},
        kp,
@@ -410,15 +412,15 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
            "derived; only if the settings dialog put in force a key password that this key was not made with, "
            "--no-verify derives with it anyway\n"},
       {"key file of 104 bytes", {"--key", dir + "long.key", "abcd"}, kp, "104 bytes, where a key file has 103"},
-      {"no key password", {"abcd"}, "", "no input left: key password"},
-      {"no pass phrase", {}, kp, "no input left: pass phrase"},
+      {"no key password", {"abcd"}, "", "no input left: the key password"},
+      {"no pass phrase", {}, kp, "no input left: the pass phrase"},
       {"unmappable pass phrase argument",
        {u8"café1234"},
        kp,
-       "code page 932 (or in this terminal's encoding): the pass phrase"},
+       "the pass phrase given as an argument holds the character U+00E9, which code page 932 cannot hold"},
       {"zero byte in a pass phrase", {}, kp + std::string("ab\0cdef\n", 8), "code page 932"},
-      {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: pass phrase"},
-      {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: key password"},
+      {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: the pass phrase"},
+      {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: the key password"},
   };
   for (const Case& c : cases) {
     CliRun run = Generate(c.args, c.input);
@@ -431,11 +433,18 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
 #ifndef _WIN32
 // Under Windows a pipe carries the console's code page, which has no é to send.
 TEST_F(Cli, RefusesPipedTextCodePage932CannotHold) {
-  const char* inputs[] = {u8"café-password\nabcd\n", u8"秘密の鍵パスワード\n😀abcd\n", "\xff\xfe invalid\nabcd\n"};
-  for (const char* input : inputs) {
-    CliRun run = Generate({}, input);
-    EXPECT_EQ(run.status, 1) << input;
-    EXPECT_TRUE(Contains(run.err, "cannot be represented in code page 932")) << run.err;
+  const struct {
+    const char* input;
+    const char* message;  // the character named, and where it was
+  } cases[] = {
+      {u8"café-password\nabcd\n", "the key password holds the character U+00E9"},
+      {u8"秘密の鍵パスワード\n😀abcd\n", "the pass phrase typed or piped holds the character U+1F600"},
+      {"\xff\xfe invalid\nabcd\n", "cannot be represented in code page 932"},
+  };
+  for (const auto& c : cases) {
+    CliRun run = Generate({}, c.input);
+    EXPECT_EQ(run.status, 1) << c.input;
+    EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
     EXPECT_EQ(run.out, "");
   }
 }
@@ -533,7 +542,8 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
       continue;
     }
     ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
-    EXPECT_EQ(run.out.find("key file written: " + path + "; next, back it up"), 0u) << run.out;
+    EXPECT_TRUE(Contains(run.out, "for copies of Sorrel 1.0.0.1 only")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\nkey file written: " + path + "; next, ")) << run.out;
     std::string key = ReadBytes(path);
     ASSERT_EQ(key.size(), (size_t)KEY_FILE_SIZE) << c.name;
     MaskWithPassword((unsigned char*)&key[0], c.keyPassword, KEY_FILE_SIZE);
@@ -621,7 +631,7 @@ TEST_F(Cli, ConfigureKeepsEveryOtherSetting) {
     const char* printed;  // before it is written; nullptr: nothing changes, nothing is written
   } cases[] = {
       {{"--length", "30"}, DL | D2, 30, false, "  length: 20 -> 30\n"},
-      {{"--classes", "upper,symbols"}, OPT_UPPER | OPT_SYMBOLS | D2, 20, false, "  classes: digits, lower -> upper, "},
+      {{"--classes", "upper,symbols"}, OPT_UPPER | OPT_SYMBOLS | D2, 20, false, "  classes: digits,lower -> upper,"},
       {{"--clipboard", "on"}, DL | D2 | OPT_CLIPBOARD, 20, false, "  clipboard: off -> on\n"},
       {{"--derivation", "1"}, DL, 20, false, "  derivation: 2 -> 1\n"},
       {{"--key", Utf8FromCp932(keyB)}, DL | D2, 20, true, "  key file: "},
@@ -650,7 +660,7 @@ TEST_F(Cli, ConfigureKeepsEveryOtherSetting) {
     EXPECT_TRUE(c.printed || ReadBytes(ini) == before) << name;
   }
   CliRun run = RunCli({"configure", "--settings", dir + "none.ini", "--length", "8"}, "");
-  EXPECT_TRUE(Contains(run.err, "make one with 'sorrel-cli init --key FILE'")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "then the settings that name it with 'sorrel-cli init --key FILE'")) << run.err;
   EXPECT_FALSE(Exists(dir + "none.ini"));
 }
 
@@ -822,14 +832,14 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
            std::string("  upper    off AB\\x81\n"),
            std::string("  symbols  on  !#$%&()*+,-.\\/:;<=>?@[]^_`{|}~\n"),
            std::string("clipboard:     off  (the dialog program's option; sorrel-cli copies with --clip)\n"),
-           std::string("derivation:    2\n"),
+           std::string("derivation:    2 (the settings')\n"),
        }) {
     EXPECT_TRUE(Contains(run.out, line)) << line << " not in:\n" << run.out;
   }
   run = RunCli({"show-settings", "--settings", settings}, "");
   EXPECT_TRUE(Contains(run.out, "length:        16\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "clipboard:     on  (the dialog program's option")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "derivation:    1 (the original)\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "derivation:    1 (the settings')\n")) << run.out;
   run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
   EXPECT_EQ(run.status, 1);
 }
@@ -844,14 +854,18 @@ TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
   } steps[] = {
       {{"site", "set", "example.com", "--length", "12", "--classes", "lower,digits"},
        0,
-       "example.com: 12 characters, classes digits,lower\n",
+       "example.com: 12 characters, classes digits,lower, derivation 1 (the settings')\n",
        ""},
-      {{"site", "set", PP_SITE.utf8, "--counter", "2"}, 0, std::string(PP_SITE.utf8) + ": counter 2\n", ""},
+      {{"site", "set", PP_SITE.utf8, "--counter", "2"},
+       0,
+       std::string(PP_SITE.utf8) + ": derivation 1 (the settings'), counter 2\n",
+       ""},
       {{"site", "set", "Example.com"}, 0, "", "did you mean 'example.com'?"},
       {{"site", "list"},
        0,
-       "example.com: 12 characters, classes digits,lower\n" + std::string(PP_SITE.utf8) +
-           ": counter 2\nExample.com: the settings' length, classes and derivation\n",
+       "example.com: 12 characters, classes digits,lower, derivation 1 (the settings')\n" + std::string(PP_SITE.utf8) +
+           ": derivation 1 (the settings'), counter 2\nExample.com: the settings' length and classes, "
+           "derivation 1 (the settings')\n",
        ""},
       {{"site", "remove", "Example.com"}, 0, "", ""},
       {{"site", "next", "example.com"}, 0, "example.com: counter 2 now, was 1", ""},
