@@ -797,6 +797,86 @@ TEST_F(Cli, SpeaksOneLanguageAtATime) {
   }
 }
 
+// What a new user reads in the first hour, true in each language: the
+// derivation in force and its source, a sealed key's own derivation kept,
+// re-sealing, the first steps, class names, a refused character named.
+TEST_F(Cli, TellsANewUserWhatIsTrueInEachLanguage) {
+  const std::string sealed = dir + "first.key", ini = dir + "first.ini", kp = "password1\n";
+  const std::vector<std::string> small = {"--kdf-memory", "8", "--kdf-passes", "1"};
+  ASSERT_EQ(RunCli({"new-key", small[0], small[1], small[2], small[3], sealed}, kp + kp).status, 0);
+  ASSERT_EQ(RunCli({"init", "--key", sealed, "--settings", ini}, "").status, 0);  // derivation 1
+  ASSERT_EQ(RunCli({"site", "set", "--settings", ini, "bank.example", "--length", "8"}, "").status, 0);
+  const std::string chars64(64, '9');
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    const char* english;
+    const char* japanese;
+  } cases[] = {
+      {{"site", "show", "--settings", ini, "bank.example"},
+       "",
+       "derivation:    2 (the key's)\n",
+       u8"生成方式：     2（キーファイルの指定）\n"},
+      {{"site", "list", "--settings", ini},
+       "",
+       "bank.example: 8 characters, derivation 2 (the key's)\n",
+       u8"bank.example: 8 文字、生成方式 2（キーファイルの指定）\n"},
+      {{"site", "set", "--settings", ini, "shop.example", "--classes", "upper,digits"},
+       "",
+       "classes digits,upper, derivation 2 (the key's)",
+       u8"使用文字 数字、英大文字、生成方式 2（キーファイルの指定）"},
+      {{"show-settings", "--settings", ini},
+       "",
+       "key form:      sealed (Argon2id, 8 MiB",
+       u8"暗号化済み（Argon2id、8 MiB"},
+      {{"configure", "--settings", ini, "--derivation", "1"},
+       "",
+       "the sealed key names derivation 2, which stays in force for its passwords",
+       u8"暗号化されたキーは生成方式 2 を指定していて"},
+      {{"seal-key", "--settings", ini, small[0], small[1], small[2], small[3]},
+       kp,
+       "the key was sealed already: it is sealed again under the same key password",
+       u8"キーはすでに暗号化されていました"},
+      {{"generate", "--settings", dir + "none.ini", "abcd"},
+       "",
+       "to start, make a key file with 'sorrel-cli new-key FILE', then",
+       u8"はじめに 'sorrel-cli new-key FILE' でキーファイルを作り"},
+      {{"new-key", "--force", "--unsealed", dir + "old-form.key"},
+       kp + kp,
+       "for copies of Sorrel 1.0.0.1 only",
+       u8"Sorrel 1.0.0.1 のためだけのもの"},
+      {{"new-key", "--force", dir + "second.key"},
+       kp + kp,
+       "make the settings that name it with 'sorrel-cli init",
+       u8"でこのキーを指定する設定ファイルを作ってください"},
+      {{"generate", "--settings", ini, u8"café1234"}, kp, "holds the character U+00E9", u8"にない文字 U+00E9"},
+      {{"configure", "--settings", ini, "--digit-chars", chars64},
+       "",
+       "--digit-chars takes at most 63 bytes",
+       u8"--digit-chars は63バイトまでです"},
+      {{"--help"}, "", "comma-separated subset of digits, lower, upper, symbols", u8"digits（数字）"},
+  };
+  for (const Case& c : cases) {
+    const std::string name = testing::PrintToString(c.args);
+    const CliRun english = RunCli(c.args, Terminal(c.input), CLI_ENGLISH);
+    const CliRun japanese = RunCli(c.args, Terminal(c.input), CLI_JAPANESE);
+    EXPECT_TRUE(Contains(english.out + english.err, c.english)) << name << ":\n" << english.out << english.err;
+    EXPECT_TRUE(Contains(japanese.out + japanese.err, Terminal(c.japanese))) << name << ":\n"
+                                                                             << japanese.out << japanese.err;
+  }
+
+  // The class characters are stored byte for byte, the rest of the field zero.
+  const std::string cp932 = "\x82\x4f\x82\x50z9";  // ０１z9: as given, in their order
+  ASSERT_EQ(RunCli({"configure", "--settings", ini, "--symbol-chars", Utf8FromCp932(cp932)}, "").status, 0);
+  SettingsRecord record;
+  ASSERT_TRUE(LoadSettingsFrom(ini.c_str(), &record));
+  EXPECT_EQ(std::string(record.symbolChars, sizeof record.symbolChars),
+            cp932 + std::string(sizeof record.symbolChars - cp932.size(), '\0'));
+  ASSERT_EQ(RunCli({"configure", "--settings", ini, "--upper-chars", std::string(63, 'Q')}, "").status, 0);
+  ASSERT_TRUE(LoadSettingsFrom(ini.c_str(), &record));
+  EXPECT_EQ(std::string(record.upperChars), std::string(63, 'Q'));
+}
+
 // Without --settings both programs use setting.ini beside the executable,
 // here in a directory whose name ends in a 0x5C byte.
 TEST_F(Cli, UsesTheSettingsFileBesideTheExecutable) {
