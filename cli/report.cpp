@@ -115,6 +115,10 @@ bool LoadSettingsReported(const CliOptions& options, char* path, SettingsRecord*
            P_("%lu byte, where a settings file has 524", "%lu bytes, where a settings file has 524", count),
            (unsigned long)count);
   ReportFile(_("not a settings file"), path, reason);
+  // Reading it again cannot help: another file, or a new one, can.
+  Report(
+      _("name the right one with --settings FILE, or write a new one with 'sorrel-cli init --key FILE --force' "
+        "and give it the length, classes and derivation it had"));
   return false;
 }
 

@@ -84,8 +84,7 @@ int RunShowSettings(const CliOptions& options) {
   const bool settingsDerivation2 = (s.optionFlags & OPT_DERIVATION_2) != 0;
   if (keyDerivation) {
     char text[256];
-    snprintf(text, sizeof text,
-             _("%d, named by the key file (the settings' derivation, %d, applies to original keys only)"),
+    snprintf(text, sizeof text, _("%d (the key's; the settings' derivation, %d, applies to original keys only)"),
              keyDerivation, settingsDerivation2 ? 2 : 1);
     ok = ok && Line(_("derivation:"), text);
   } else {

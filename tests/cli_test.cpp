@@ -1367,7 +1367,7 @@ TEST_F(Cli, SealedKeysKeepEveryPasswordThroughEachCommand) {
        KP_KANJI,
        1},
       {{"seal-key", "--derivation", "2"}, Line(KP_KANJI), 0, "every password changes", SEALED, KP_KANJI, 2},
-      {{"show-settings"}, "", 0, "2, named by the key file", SEALED, KP_KANJI, 2},
+      {{"show-settings"}, "", 0, "2 (the key's; the settings' derivation", SEALED, KP_KANJI, 2},
       {{"unseal-key"}, Line(KP_KANA), 1, "the key password is wrong", SEALED, KP_KANJI, 2},
       {{"unseal-key"}, Line(KP_KANJI), 0, "it is weaker", ORIGINAL, KP_KANJI, 1},
       {{"unseal-key"}, Line(KP_KANJI), 1, "not sealed", ORIGINAL, KP_KANJI, 1},
