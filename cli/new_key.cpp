@@ -38,11 +38,11 @@ int RunNewKey(const CliOptions& options) {
           CONSOLE_OK) {
     return EXIT_FAILED;
   }
-  // A first key: the settings that name it come next, then its backup.
+  // A first key: the settings that name it come next, then its backup. new-key
+  // takes no --settings: this is the default settings file.
   char settingsPath[PATH_CAPACITY], next[PATH_CAPACITY * 2 + 256];
-  static const CliOptions defaults = {};
   const char* backup = _("back it up: a copy kept elsewhere, or 'sorrel-cli export-key --key FILE' printed on paper");
-  if (SettingsPathFor(defaults, settingsPath) && !FileExists(settingsPath)) {
+  if (SettingsPathFor(options, settingsPath) && !FileExists(settingsPath)) {
     snprintf(next, sizeof next, _("make the settings that name it with 'sorrel-cli init --key %s'; then %s"),
              options.newKeyPath, backup);
   } else {
