@@ -25,9 +25,9 @@ bool SayKeyDerivationStays(const SettingsRecord& settings, int asked) {
   if (keyDerivation == 0 || keyDerivation == asked) return true;
   char text[768];
   snprintf(text, sizeof text,
-           _("the sealed key names derivation %d, which stays in force for its passwords: the settings' "
-             "derivation applies to original keys only. To change the key's, tick or clear the settings "
-             "dialog's box, or run 'sorrel-cli seal-key --derivation %d' (every password of the key changes)\n"),
+           _("the sealed key names derivation %d, which stays in force: the settings' one applies to original "
+             "keys only. To change the key's: the settings dialog's box, or 'sorrel-cli seal-key --derivation %d' "
+             "(every password of the key changes)\n"),
            keyDerivation, asked);
   return ConsoleWriteOut(text) == CONSOLE_OK;
 }

@@ -33,9 +33,7 @@ int RunNewKey(const CliOptions& options) {
   }
   if (options.unsealed &&
       ConsoleWriteOut(_("this key file is of the original form, for copies of Sorrel 1.0.0.1 only: a copy of it "
-                        "gives away every password to a short search, whatever the key password. Without "
-                        "--unsealed, new-key writes a sealed key, which every other copy of Sorrel reads\n")) !=
-          CONSOLE_OK) {
+                        "gives every password away to a short search\n")) != CONSOLE_OK) {
     return EXIT_FAILED;
   }
   // A first key: the settings that name it come next, then its backup. new-key

@@ -45,9 +45,8 @@ bool SayResealed(const SealParameters& params, int before, const char* keyPath, 
   }
   return SayOldKept(keepOldPath) &&
          ReportWritten(_("sealed key file written"), keyPath,
-                       _("copies of the old key file and paper backups made before still open with the same key "
-                         "password, under their old parameters; replace them with copies of this one or "
-                         "'sorrel-cli export-key' if that matters"));
+                       _("older copies and paper backups still open with the same key password, under their old "
+                         "parameters"));
 }
 
 bool SayDone(const SealParameters& params, int before, const char* keyPath, const char* keepOldPath) {
