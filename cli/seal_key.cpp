@@ -35,7 +35,8 @@ bool SayResealed(const SealParameters& params, int before, const char* keyPath, 
   char text[768];
   snprintf(text, sizeof text,
            _("the key was sealed already: it is sealed again under the same key password (Argon2id, %lu MiB, "
-             "passes: %lu, derivation %d), with a fresh salt and nonce\n"),
+             "passes: %lu, derivation %d), with a fresh salt and nonce; older copies and paper backups still "
+             "open with the same key password, under their old parameters\n"),
            (unsigned long)(params.memoryKiB / 1024), (unsigned long)params.passes, params.derivation);
   if (ConsoleWriteOut(text) != CONSOLE_OK) return false;
   if (params.derivation != before) {
@@ -43,10 +44,7 @@ bool SayResealed(const SealParameters& params, int before, const char* keyPath, 
              params.derivation, before);
     if (ConsoleWriteOut(text) != CONSOLE_OK) return false;
   }
-  return SayOldKept(keepOldPath) &&
-         ReportWritten(_("sealed key file written"), keyPath,
-                       _("older copies and paper backups still open with the same key password, under their old "
-                         "parameters"));
+  return SayOldKept(keepOldPath) && ReportWritten(_("sealed key file written"), keyPath, nullptr);
 }
 
 bool SayDone(const SealParameters& params, int before, const char* keyPath, const char* keepOldPath) {
