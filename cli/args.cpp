@@ -25,6 +25,10 @@ const OptionRule OPTION_RULES[OPTION_RULE_COUNT] = {
     {"--unsealed", OPTION_UNSEALED, VALUE_NONE},
     {"--kdf-memory", OPTION_KDF_MEMORY, VALUE_NUMBER},
     {"--kdf-passes", OPTION_KDF_PASSES, VALUE_NUMBER},
+    {"--digit-chars", OPTION_DIGIT_CHARS, VALUE_TEXT},
+    {"--lower-chars", OPTION_LOWER_CHARS, VALUE_TEXT},
+    {"--upper-chars", OPTION_UPPER_CHARS, VALUE_TEXT},
+    {"--symbol-chars", OPTION_SYMBOL_CHARS, VALUE_TEXT},
 };
 
 const CommandRule COMMAND_RULES[COMMAND_RULE_COUNT] = {
@@ -186,6 +190,18 @@ void Subcommands(const char* group, char* out, size_t capacity) {
   }
 }
 
+// A class's characters: kept byte for byte, in their order, which both
+// derivations depend on; 63 bytes at most, as the settings dialog takes them.
+bool TakeClassChars(CliOptions* options, const char* name, const char* value, char* destination) {
+  if (value[0] == 0) return Fail(options, _("%s needs at least one character"), name);
+  if (BoundedLength(value, CLASS_CAPACITY) >= CLASS_CAPACITY) {
+    return Fail(options, _("%s takes at most 63 bytes (a Japanese character counts 2), not %lu"), name,
+                (unsigned long)strlen(value));
+  }
+  CopyText(destination, CLASS_CAPACITY, value);
+  return true;
+}
+
 bool TakeOnOff(CliOptions* options, const char* name, const char* value, bool* out) {
   if (strcmp(value, "on") != 0 && strcmp(value, "off") != 0) return Fail(options, _("%s takes on or off"), name);
   *out = strcmp(value, "on") == 0;
@@ -335,6 +351,18 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
         ok = TakeOnOff(options, name, value, &options->clipboard);
         options->hasClipboard = ok;
         break;
+      case OPTION_DIGIT_CHARS:
+        ok = TakeClassChars(options, name, value, options->digitChars);
+        break;
+      case OPTION_LOWER_CHARS:
+        ok = TakeClassChars(options, name, value, options->lowerChars);
+        break;
+      case OPTION_UPPER_CHARS:
+        ok = TakeClassChars(options, name, value, options->upperChars);
+        break;
+      case OPTION_SYMBOL_CHARS:
+        ok = TakeClassChars(options, name, value, options->symbolChars);
+        break;
     }
     if (!ok) return false;
   }
@@ -343,8 +371,8 @@ bool ParseArguments(int argc, const char* const* argv, CliOptions* options) {
     return Fail(options, rule->positionalIsFile ? _("%s needs a FILE") : _("%s needs a SITE"), rule->name);
   if (rule->command == CLI_INIT && !(seen & OPTION_KEY)) return Fail(options, _("init needs --key FILE"));
   if (rule->command == CLI_CONFIGURE && !(seen & CONFIGURE_SETTINGS)) {
-    return Fail(options, _("configure needs a setting to change: --key, --length, --classes, --clipboard or "
-                           "--derivation"));
+    return Fail(options, _("configure needs a setting to change: --key, --length, --classes, --clipboard, "
+                           "--derivation, --digit-chars, --lower-chars, --upper-chars or --symbol-chars"));
   }
   if (options->unsealed && (seen & (OPTION_KDF_MEMORY | OPTION_KDF_PASSES))) {
     return Fail(options, _("--kdf-memory and --kdf-passes do not apply to new-key --unsealed"));

@@ -60,7 +60,11 @@ struct CliOptions {
   bool hasCounter;
   int32_t counter;  // generate, site set: 1 to 9999 when hasCounter
   bool hasClipboard;
-  bool clipboard;                      // configure: the dialog program's clipboard option, when hasClipboard
+  bool clipboard;                   // configure: the dialog program's clipboard option, when hasClipboard
+  char digitChars[CLASS_CAPACITY];  // configure: a class's characters, as given; "" when not given
+  char lowerChars[CLASS_CAPACITY];
+  char upperChars[CLASS_CAPACITY];
+  char symbolChars[CLASS_CAPACITY];
   char message[CLI_MESSAGE_CAPACITY];  // why parsing failed
 };
 
@@ -82,6 +86,10 @@ enum Option {
   OPTION_KDF_PASSES = 4096,
   OPTION_COUNTER = 8192,
   OPTION_CLIPBOARD = 16384,
+  OPTION_DIGIT_CHARS = 32768,
+  OPTION_LOWER_CHARS = 65536,
+  OPTION_UPPER_CHARS = 131072,
+  OPTION_SYMBOL_CHARS = 262144,
 };
 
 enum OptionValue {
@@ -91,6 +99,7 @@ enum OptionValue {
   VALUE_CLASSES,     // a comma-separated list of CLASS_NAMES
   VALUE_DERIVATION,  // 1 or 2
   VALUE_ON_OFF,      // on or off
+  VALUE_TEXT,        // any bytes, as given
 };
 
 struct OptionRule {
@@ -114,7 +123,7 @@ struct ClassName {
 };
 
 enum {
-  OPTION_RULE_COUNT = 15,
+  OPTION_RULE_COUNT = 19,
   COMMAND_RULE_COUNT = 16,
   CLASS_NAME_COUNT = 4,
 };
@@ -132,7 +141,9 @@ bool IsCommandGroup(const char* word);
 const OptionRule* FindOptionRule(const char* name);
 
 // The options configure changes; it needs at least one.
-const unsigned CONFIGURE_SETTINGS = OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_CLIPBOARD | OPTION_DERIVATION;
+const unsigned CLASS_CHARS_OPTIONS = OPTION_DIGIT_CHARS | OPTION_LOWER_CHARS | OPTION_UPPER_CHARS | OPTION_SYMBOL_CHARS;
+const unsigned CONFIGURE_SETTINGS =
+    OPTION_KEY | OPTION_LENGTH | OPTION_CLASSES | OPTION_CLIPBOARD | OPTION_DERIVATION | CLASS_CHARS_OPTIONS;
 
 // Fills options from argv[1..argc-1]. False on a usage error, with the reason
 // (in the user's language) in options->message. Reads no file and no input;

@@ -28,6 +28,7 @@ bool ValuesFor(OptionValue value, char* out, size_t capacity) {
       return Line(out, capacity, "on") && Line(out, capacity, "off");
     case VALUE_NONE:
     case VALUE_NUMBER:
+    case VALUE_TEXT:
       break;
   }
   return true;

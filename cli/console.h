@@ -18,6 +18,10 @@ enum ConsoleResult {
   CONSOLE_FAILED,      // the system refused a read or write
 };
 
+// The character the last conversion to code page 932 refused, as "U+00E9";
+// "" when it was not found.
+const char* ConsoleUnmappableName();
+
 // Locale and terminal set-up; restores the terminal if the process is stopped
 // by a signal while echo is off.
 void ConsoleStart();

@@ -50,8 +50,32 @@ ConsoleResult Convert(const char* to, const char* from, const char* in, size_t i
   return CONSOLE_OK;
 }
 
+char g_unmappable[16] = "";
+
+// The first character of in that code page 932 lacks, by its code point.
+void NameUnmappable(const char* in, size_t inLength) {
+  g_unmappable[0] = 0;
+  mbstate_t state;
+  memset(&state, 0, sizeof state);
+  while (inLength > 0) {
+    wchar_t c = 0;
+    size_t n = mbrtowc(&c, in, inLength, &state);
+    if (n == (size_t)-1 || n == (size_t)-2) return;  // not even text of the terminal's encoding
+    if (n == 0) n = 1;
+    char piece[16];
+    if (Convert("CP932", g_terminalCodeset, in, n, piece, sizeof piece) != CONSOLE_OK || c == 0) {
+      snprintf(g_unmappable, sizeof g_unmappable, "U+%04lX", (unsigned long)c);
+      return;
+    }
+    in += n;
+    inLength -= n;
+  }
+}
+
 ConsoleResult ToCp932(const char* in, size_t inLength, char* out, size_t capacity) {
-  return Convert("CP932", g_terminalCodeset, in, inLength, out, capacity);
+  ConsoleResult r = Convert("CP932", g_terminalCodeset, in, inLength, out, capacity);
+  if (r == CONSOLE_UNMAPPABLE) NameUnmappable(in, inLength);
+  return r;
 }
 
 void RestoreTerminal() {
@@ -80,6 +104,8 @@ ConsoleResult WriteAll(FILE* stream, const char* text) {
 }
 
 }  // namespace
+
+const char* ConsoleUnmappableName() { return g_unmappable; }
 
 void ConsoleStart() {
   setlocale(LC_CTYPE, "");
@@ -169,7 +195,7 @@ ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hide
   // half-width katakana takes three bytes in UTF-8 and one in code page 932.
   char line[4 * 1024];
   size_t used = 0;
-  bool tooLong = false, gotAny = false, failed = false;
+  bool tooLong = false, gotAny = false, failed = false, gotLineFeed = false;
   while (true) {
     char c;
     ssize_t n = read(STDIN_FILENO, &c, 1);
@@ -177,7 +203,10 @@ ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hide
     if (n < 0) failed = true;
     if (n <= 0) break;
     gotAny = true;
-    if (c == '\n') break;
+    if (c == '\n') {
+      gotLineFeed = true;
+      break;
+    }
     if (used < sizeof line - 1) {
       line[used++] = c;
     } else {
@@ -185,6 +214,8 @@ ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hide
     }
   }
   RestoreTerminal();
+  // Input ended (Ctrl-D) with the cursor still after the prompt or the text.
+  if (terminal && !failed && !gotLineFeed) ConsoleWriteError("\n");
   if (used > 0 && line[used - 1] == '\r') --used;
 
   ConsoleResult r = CONSOLE_OK;
@@ -196,6 +227,7 @@ ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hide
     r = CONSOLE_TOO_LONG;
   } else if (memchr(line, 0, used)) {
     r = CONSOLE_UNMAPPABLE;  // a zero byte would end the secret early, unseen
+    CopyText(g_unmappable, sizeof g_unmappable, "U+0000");
   } else {
     r = ToCp932(line, used, out, capacity);
   }

@@ -44,6 +44,27 @@ UINT StreamCodePage(bool input) {
   return cp ? cp : GetACP();
 }
 
+char g_unmappable[16] = "";
+
+// The first character of in that code page cp lacks, by its code point.
+void NameUnmappable(UINT cp, const wchar_t* in, int inLength) {
+  g_unmappable[0] = 0;
+  for (int i = 0; i < inLength;) {
+    const bool pair = IS_HIGH_SURROGATE(in[i]) && i + 1 < inLength && IS_LOW_SURROGATE(in[i + 1]);
+    const int n = pair ? 2 : 1;
+    char piece[8];
+    BOOL usedDefault = FALSE;
+    if (in[i] == 0 ||
+        WideCharToMultiByte(cp, WC_NO_BEST_FIT_CHARS, in + i, n, piece, sizeof piece, nullptr, &usedDefault) == 0 ||
+        usedDefault) {
+      const unsigned long c = pair ? 0x10000ul + (((unsigned long)in[i] - 0xD800) << 10) + (in[i + 1] - 0xDC00) : in[i];
+      snprintf(g_unmappable, sizeof g_unmappable, "U+%04lX", c);
+      return;
+    }
+    i += n;
+  }
+}
+
 // UTF-16 to code page cp, refusing any character cp cannot hold exactly.
 ConsoleResult FromWide(UINT cp, const wchar_t* in, int inLength, char* out, size_t capacity) {
   out[0] = 0;
@@ -54,10 +75,13 @@ ConsoleResult FromWide(UINT cp, const wchar_t* in, int inLength, char* out, size
   int n = WideCharToMultiByte(cp, flags, in, inLength, out, (int)capacity - 1, nullptr, utf ? nullptr : &usedDefault);
   if (n == 0) {
     out[0] = 0;
-    return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? CONSOLE_TOO_LONG : CONSOLE_UNMAPPABLE;
+    if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) return CONSOLE_TOO_LONG;
+    if (!utf) NameUnmappable(cp, in, inLength);
+    return CONSOLE_UNMAPPABLE;
   }
   if (usedDefault) {
     out[0] = 0;
+    NameUnmappable(cp, in, inLength);
     return CONSOLE_UNMAPPABLE;
   }
   out[n] = 0;
@@ -170,6 +194,8 @@ ConsoleResult ReadStreamLine(HANDLE input, wchar_t* line, int capacity, int* len
 
 }  // namespace
 
+const char* ConsoleUnmappableName() { return g_unmappable; }
+
 void ConsoleStart() { SetConsoleCtrlHandler(OnControl, TRUE); }
 
 ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], int* count, int* failed) {
@@ -229,7 +255,10 @@ ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hide
     r = ReadStreamLine(input, line, TEXT_CAPACITY * 2, &length);
   }
   // A zero byte would end the line early, unseen.
-  if (r == CONSOLE_OK && wmemchr(line, L'\0', (size_t)length)) r = CONSOLE_UNMAPPABLE;
+  if (r == CONSOLE_OK && wmemchr(line, L'\0', (size_t)length)) {
+    r = CONSOLE_UNMAPPABLE;
+    CopyText(g_unmappable, sizeof g_unmappable, "U+0000");
+  }
   if (r == CONSOLE_OK) r = FromWide(CP_ENGINE, line, length, out, capacity);
   WipeMemory(line, sizeof line);
   if (r != CONSOLE_OK) WipeMemory(out, capacity);

@@ -82,7 +82,7 @@ int Clip(int seconds) {
 int RunGenerate(const CliOptions& options) {
   char settingsPath[PATH_CAPACITY];
   SettingsRecord settings;
-  if (!LoadSettingsReported(options, settingsPath, &settings, _("make one with 'sorrel-cli init --key FILE'"))) {
+  if (!LoadSettingsReported(options, settingsPath, &settings, NoSettingsAdvice())) {
     return EXIT_FAILED;
   }
   const char* keyPath = options.keyPath[0] ? options.keyPath : settings.keyFilePath;
@@ -132,7 +132,7 @@ int RunGenerate(const CliOptions& options) {
     // Shown as typed, as in the dialog program: a typo there silently gives another password.
     ConsoleResult r = ConsoleReadLine(PromptPassPhrase(), g_passPhrase, sizeof g_passPhrase);
     if (r != CONSOLE_OK) {
-      ReportConsole(r, _("pass phrase"));
+      ReportConsole(r, _("the pass phrase typed or piped"));
       return EXIT_FAILED;
     }
     if (strlen(g_passPhrase) < MIN_PASS_PHRASE) {

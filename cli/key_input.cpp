@@ -65,7 +65,7 @@ bool KeyFileToName(const char* keyPath, char* out) {
 bool ReadKeyPassword() {
   ConsoleResult r = ConsoleReadSecret(PromptKeyPassword(), g_keyPassword, TEXT_CAPACITY);
   if (r != CONSOLE_OK) {
-    ReportConsole(r, _("key password"));
+    ReportConsole(r, _("the key password"));
     return false;
   }
   if (strlen(g_keyPassword) < KEY_PASSWORD_MIN) {
@@ -143,7 +143,7 @@ bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out
   ConsoleResult r = ConsoleReadSecret(prompt, out, TEXT_CAPACITY);
   if (r == CONSOLE_OK) r = ConsoleReadSecret(confirmPrompt, g_keyPasswordConfirm, TEXT_CAPACITY);
   if (r != CONSOLE_OK) {
-    ReportConsole(r, _("key password"));
+    ReportConsole(r, _("the key password"));
     return false;
   }
   switch (CheckNewKeyPassword(out, g_keyPasswordConfirm)) {

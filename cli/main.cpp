@@ -20,12 +20,13 @@ namespace {
 char g_arguments[CLI_MAX_ARGUMENTS][CLI_ARGUMENT_CAPACITY];
 CliOptions g_options;
 
-// The help, then the settings file this build uses without --settings.
-bool ShowHelp() {
-  static const CliOptions none = {};
+// The help, then the settings file this build uses without --settings. The
+// parser stops at --help before it takes any option, so options names none;
+// a zeroed record of our own would be kilobytes of zeros in the program.
+bool ShowHelp(const CliOptions& options) {
   char path[PATH_CAPACITY], line[PATH_CAPACITY + 128];
   if (!WriteHelp()) return false;
-  if (!SettingsPathFor(none, path)) return true;
+  if (!SettingsPathFor(options, path)) return true;
   snprintf(line, sizeof line, _("Default settings file: %s\n"), path);
   return ConsoleWriteOut(line) == CONSOLE_OK;
 }
@@ -52,7 +53,7 @@ void ReportArgument(ConsoleResult result, int argc, char** argv, int index) {
                _("it holds a character that code page 932 cannot hold (shown as ?), and the settings name files in "
                  "code page 932, as the dialog program does; use a file in a folder whose path has none"));
   } else if (positional && !rule->positionalIsFile) {
-    ReportConsole(result, _("the pass phrase"));
+    ReportConsole(result, _("the pass phrase given as an argument"));
   } else {
     ReportConsole(result, shown);
   }
@@ -89,7 +90,7 @@ int Run(int argc, char** argv) {
   }
   switch (g_options.command) {
     case CLI_HELP:
-      return ShowHelp() ? EXIT_OK : EXIT_FAILED;
+      return ShowHelp(g_options) ? EXIT_OK : EXIT_FAILED;
     case CLI_VERSION:
       return ConsoleWriteOut("sorrel-cli " SORREL_CLI_VERSION "\n") == CONSOLE_OK ? EXIT_OK : EXIT_FAILED;
     case CLI_GENERATE:

@@ -13,6 +13,11 @@ const char* PromptNewKeyPassword() { return _("New key password: "); }
 const char* PromptNewKeyPasswordAgain() { return _("New key password again: "); }
 const char* PromptPassPhrase() { return _("Pass phrase: "); }
 const char* TryHelpText() { return _("Try 'sorrel-cli --help'."); }
+const char* NoSettingsAdvice() {
+  return _(
+      "to start, make a key file with 'sorrel-cli new-key FILE', then the settings that name it with "
+      "'sorrel-cli init --key FILE' (for a key file you have already, only the second)");
+}
 
 namespace {
 
@@ -62,12 +67,15 @@ bool WriteHelp() {
                                                  "does not unmask the key; a pass phrase with a site\n"
                                                  "rule derives by its rule"));
   ok = ok && Command("new-key FILE", _("ask for a new key password twice and write a sealed\n"
-                                       "key file (--unsealed: the original form)"));
+                                       "key file (--unsealed: the original form, for copies of\n"
+                                       "Sorrel 1.0.0.1 only); then init names it"));
   ok = ok && Command("init --key FILE", _("write a settings file with the defaults, naming FILE"));
   ok = ok && Command("configure", _("change the settings given (--key, --length, --classes,\n"
-                                    "--clipboard, --derivation) and keep all the others;\n"
+                                    "--clipboard, --derivation, --digit-chars, --lower-chars,\n"
+                                    "--upper-chars, --symbol-chars) and keep all the others;\n"
                                     "each change is printed before it is written"));
-  ok = ok && Command("show-settings", _("print the settings file and the key file's form"));
+  ok = ok && Command("show-settings", _("print the settings file, the key file's form and the\n"
+                                        "derivation in force, and where it comes from"));
   ok = ok && Command("verify", _("ask for the key password and say whether it unmasks\n"
                                  "the key file (exit 0) or not (exit 1)"));
   ok = ok && Command("change-key-password", _("ask for the key password, then a new one twice, and\n"
@@ -77,7 +85,8 @@ bool WriteHelp() {
                                               "open with the old key password"));
   ok = ok && Command("seal-key", _("ask for the key password and seal the key file in\n"
                                    "place: a copy of it then costs an attacker one\n"
-                                   "Argon2id run per guess; every password stays the same"));
+                                   "Argon2id run per guess; every password stays the same;\n"
+                                   "a sealed key is sealed again with a fresh salt"));
   ok = ok && Command("unseal-key", _("the original form back, for copies of Sorrel 1.0.0.1\n"
                                      "only: it is weaker"));
   ok = ok && Command("export-key", _("print the key file as a paper backup: checked lines\n"
@@ -88,7 +97,8 @@ bool WriteHelp() {
                                         "sites.txt beside the settings file: --length,\n"
                                         "--classes, --derivation, --counter (what is not given\n"
                                         "stays as it was; a new site takes the settings')"));
-  ok = ok && Command("site list", _("print every site and its rule"));
+  ok = ok && Command("site list", _("print every site and its rule, with the derivation in\n"
+                                    "force and where it comes from"));
   ok = ok && Command("site show SITE", _("print a site's rule, field by field"));
   ok = ok && Command("site remove SITE", _("remove a site's rule"));
   ok = ok && Command("site next SITE", _("count the site's counter up, for a new password, and\n"
@@ -102,6 +112,11 @@ bool WriteHelp() {
   ok = ok && Option("--length N", _("generate, configure, site set: password length, 1 to 1023"));
   ok = ok && Option("--classes LIST", _("generate, configure, site set: character classes, a\n"
                                         "comma-separated subset of digits, lower, upper, symbols"));
+  ok = ok && Option("--digit-chars TEXT", _("configure: the digits' characters, byte for byte in their\n"
+                                            "order (both derivations depend on it), at most 63 bytes"));
+  ok = ok && Option("--lower-chars TEXT", _("configure: the lower-case letters' characters, the same way"));
+  ok = ok && Option("--upper-chars TEXT", _("configure: the upper-case letters' characters, the same way"));
+  ok = ok && Option("--symbol-chars TEXT", _("configure: the symbols' characters, the same way"));
   ok = ok && Option("--derivation N", _("generate, site set: derivation 1 or 2 instead of the\n"
                                         "settings' or the sealed key's one; init, configure: the\n"
                                         "derivation the settings name (init: 1 unless given, which\n"

@@ -7,6 +7,8 @@ const char* PromptNewKeyPassword();
 const char* PromptNewKeyPasswordAgain();
 const char* PromptPassPhrase();
 const char* TryHelpText();
+// What to do when there is no settings file: the two first steps.
+const char* NoSettingsAdvice();
 
 // The commands and options, one entry each, on standard output.
 bool WriteHelp();

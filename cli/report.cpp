@@ -41,7 +41,18 @@ void ReportConsole(ConsoleResult result, const char* what) {
     case CONSOLE_OK:
       break;
     case CONSOLE_UNMAPPABLE:
-      Report(_("a character cannot be represented in code page 932 (or in this terminal's encoding)"), what);
+      if (ConsoleUnmappableName()[0]) {
+        // Passwords derive from code page 932 text, as in the dialog program: another character would give
+        // another password, so none is put in its place.
+        char text[512];
+        snprintf(text, sizeof text,
+                 _("%s holds the character %s, which code page 932 cannot hold; nothing is derived from a text "
+                   "with it: leave it out or use another character"),
+                 what, ConsoleUnmappableName());
+        Report(text);
+      } else {
+        Report(_("a character cannot be represented in code page 932 (or in this terminal's encoding)"), what);
+      }
       break;
     case CONSOLE_TOO_LONG:
       Report(_("too long"), what);
@@ -104,6 +115,10 @@ bool LoadSettingsReported(const CliOptions& options, char* path, SettingsRecord*
            P_("%lu byte, where a settings file has 524", "%lu bytes, where a settings file has 524", count),
            (unsigned long)count);
   ReportFile(_("not a settings file"), path, reason);
+  // Reading it again cannot help: another file, or a new one, can.
+  Report(
+      _("name the right one with --settings FILE, or write a new one with 'sorrel-cli init --key FILE --force' "
+        "and give it the length, classes and derivation it had"));
   return false;
 }
 

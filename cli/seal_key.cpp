@@ -29,6 +29,24 @@ int CurrentDerivation(const CliOptions& options, int count) {
   return (settings.optionFlags & OPT_DERIVATION_2) ? 2 : 1;
 }
 
+// A key sealed already is sealed anew: older copies keep their own salt and
+// parameters, and the same key password still opens them.
+bool SayResealed(const SealParameters& params, int before, const char* keyPath, const char* keepOldPath) {
+  char text[768];
+  snprintf(text, sizeof text,
+           _("the key was sealed already: it is sealed again under the same key password (Argon2id, %lu MiB, "
+             "passes: %lu, derivation %d), with a fresh salt and nonce; older copies and paper backups still "
+             "open with the same key password, under their old parameters\n"),
+           (unsigned long)(params.memoryKiB / 1024), (unsigned long)params.passes, params.derivation);
+  if (ConsoleWriteOut(text) != CONSOLE_OK) return false;
+  if (params.derivation != before) {
+    snprintf(text, sizeof text, _("its passwords are now made by derivation %d, not %d: every password changes\n"),
+             params.derivation, before);
+    if (ConsoleWriteOut(text) != CONSOLE_OK) return false;
+  }
+  return SayOldKept(keepOldPath) && ReportWritten(_("sealed key file written"), keyPath, nullptr);
+}
+
 bool SayDone(const SealParameters& params, int before, const char* keyPath, const char* keepOldPath) {
   char text[512];
   if (params.derivation == before) {
@@ -60,12 +78,15 @@ int RunSealKey(const CliOptions& options) {
   if (!OpenKeyReported(count, keyPath, true, advice)) return EXIT_FAILED;
 
   // A sealed key keeps what is not given; an original one takes a new key's defaults.
+  const bool wasSealed = g_openedKey.sealed;
   SealParameters params = SealParametersFor(options, g_openedKey.sealed ? g_openedKey.seal : DefaultSealParameters());
   params.derivation = options.derivation ? options.derivation : before;
   const SealStatus status = SealOpenedKey(g_openedKey, g_keyPassword, params, g_changedKey);
   ReportSeal(status, params.memoryKiB);
   if (status != SEAL_OK || !RewriteKeyFile(keyPath, options.keepOldPath, count, SEALED_KEY_SIZE)) return EXIT_FAILED;
-  return SayDone(params, before, keyPath, options.keepOldPath) ? EXIT_OK : EXIT_FAILED;
+  const bool said = wasSealed ? SayResealed(params, before, keyPath, options.keepOldPath)
+                              : SayDone(params, before, keyPath, options.keepOldPath);
+  return said ? EXIT_OK : EXIT_FAILED;
 }
 
 int RunUnsealKey(const CliOptions& options) {

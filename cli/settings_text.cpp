@@ -5,18 +5,50 @@
 
 #include "args.h"
 #include "console.h"
+#include "key_open.h"
+#include "keyfile.h"
 #include "report.h"
 #include "text.h"
 #include "translate.h"
+
+const char* ClassWord(uint32_t flag) {
+  // TRANSLATORS: a character class's name as shown; --classes takes the English word.
+  if (flag == OPT_DIGITS) return _("digits");
+  if (flag == OPT_LOWER) return _("lower");
+  if (flag == OPT_UPPER) return _("upper");
+  return _("symbols");
+}
 
 void ClassList(uint32_t optionFlags, char* out, size_t capacity) {
   out[0] = 0;
   for (const ClassName& c : CLASS_NAMES) {
     if (!(optionFlags & c.flag)) continue;
-    if (out[0]) AppendText(out, capacity, ", ");
-    AppendText(out, capacity, c.name);
+    // TRANSLATORS: between the class names of a list, which --classes takes with "," in English.
+    if (out[0]) AppendText(out, capacity, _(","));
+    AppendText(out, capacity, ClassWord(c.flag));
   }
   if (!out[0]) CopyText(out, capacity, _("none"));
+}
+
+int DerivationInForce(const SettingsRecord& settings, int keyDerivation, int siteDerivation, const char** source) {
+  if (siteDerivation) {
+    *source = _("the site's rule");
+    return siteDerivation;
+  }
+  if (keyDerivation) {
+    *source = _("the key's");
+    return keyDerivation;
+  }
+  *source = _("the settings'");
+  return (settings.optionFlags & OPT_DERIVATION_2) ? 2 : 1;
+}
+
+int KeyDerivationAt(const char* keyPath) {
+  unsigned char bytes[KEY_BUFFER_SIZE];
+  const int count = ReadKeyFile(keyPath, bytes);
+  const int derivation = count > 0 ? KeyFileDerivation(bytes, count) : 0;
+  WipeMemory(bytes, sizeof bytes);
+  return derivation;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "key_open.h"
 #include "keyfile.h"
+#include "messages.h"
 #include "report.h"
 #include "secrets.h"
 #include "text.h"
@@ -46,7 +47,7 @@ int KeyForm(const char* keyPath, char* out, size_t capacity) {
 int RunShowSettings(const CliOptions& options) {
   char settingsPath[PATH_CAPACITY];
   SettingsRecord s;
-  if (!LoadSettingsReported(options, settingsPath, &s, _("make one with 'sorrel-cli init --key FILE'"))) {
+  if (!LoadSettingsReported(options, settingsPath, &s, NoSettingsAdvice())) {
     return EXIT_FAILED;
   }
 
@@ -83,12 +84,13 @@ int RunShowSettings(const CliOptions& options) {
   const bool settingsDerivation2 = (s.optionFlags & OPT_DERIVATION_2) != 0;
   if (keyDerivation) {
     char text[256];
-    snprintf(text, sizeof text,
-             _("%d, named by the key file (the settings' derivation, %d, applies to original keys only)"),
+    snprintf(text, sizeof text, _("%d (the key's; the settings' derivation, %d, applies to original keys only)"),
              keyDerivation, settingsDerivation2 ? 2 : 1);
     ok = ok && Line(_("derivation:"), text);
   } else {
-    ok = ok && Line(_("derivation:"), settingsDerivation2 ? "2" : _("1 (the original)"));
+    char text[128];
+    snprintf(text, sizeof text, _("%d (the settings')"), settingsDerivation2 ? 2 : 1);
+    ok = ok && Line(_("derivation:"), text);
   }
   if (!ok) {
     ReportConsole(CONSOLE_FAILED, _("standard output"));

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "console.h"
 #include "report.h"
+#include "settings_text.h"
 #include "sites.h"
 #include "text.h"
 #include "translate.h"
@@ -19,27 +20,42 @@ bool Out(const char* text) {
   return false;
 }
 
-// "digits,upper", as --classes takes them.
-void ClassList(uint32_t flags, char* out, size_t capacity) {
-  out[0] = 0;
-  for (const ClassName& c : CLASS_NAMES) {
-    if (!(flags & c.flag)) continue;
-    if (out[0]) AppendText(out, capacity, ",");
-    AppendText(out, capacity, c.name);
-  }
-  if (!out[0]) CopyText(out, capacity, _("none"));
+// What a rule leaves to the settings and the key: read once, without a secret.
+struct Context {
+  bool haveSettings;
+  SettingsRecord settings;
+  int keyDerivation;  // a sealed key's own; 0 for an original key or none read
+};
+Context g_context;
+
+void ReadContext(const char* settingsPath) {
+  g_context.haveSettings = LoadSettingsFrom(settingsPath, &g_context.settings);
+  g_context.keyDerivation = g_context.haveSettings ? KeyDerivationAt(g_context.settings.keyFilePath) : 0;
 }
 
-// "12 characters, classes digits,upper, derivation 2, counter 3".
+// "2 (the key's)": the derivation in force, and where it comes from; "" when
+// neither the rule nor the settings file says.
+void DerivationText(int siteDerivation, char* out, size_t capacity) {
+  out[0] = 0;
+  if (!siteDerivation && !g_context.haveSettings) return;
+  const char* source = "";
+  const int d = DerivationInForce(g_context.settings, g_context.keyDerivation, siteDerivation, &source);
+  snprintf(out, capacity, _("%d (%s)"), d, source);
+}
+
+// "12 characters, classes digits,upper, derivation 2 (the key's), counter 3".
 void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
   out[0] = 0;
-  char part[96], list[64];
+  char part[160], list[96], derivation[96];
   auto add = [&](const char* text) {
     // TRANSLATORS: between the parts of a site's rule in words.
     if (out[0]) AppendText(out, capacity, _(", "));
     AppendText(out, capacity, text);
   };
   ClassList(rule.classFlags, list, sizeof list);
+  DerivationText(rule.derivation, derivation, sizeof derivation);
+  if (!rule.length && !rule.classFlags && rule.counter <= 1 && derivation[0])
+    add(_("the settings' length and classes"));
   const struct {
     bool given;
     const char* format;
@@ -48,7 +64,7 @@ void RuleInWords(const SiteRule& rule, char* out, size_t capacity) {
   } parts[] = {
       {rule.length != 0, P_("%ld character", "%ld characters", (unsigned long)rule.length), (long)rule.length, ""},
       {rule.classFlags != 0, _("classes %s"), 0, list},
-      {rule.derivation != 0, _("derivation %ld"), (long)rule.derivation, ""},
+      {derivation[0] != 0, _("derivation %s"), 0, derivation},
       {rule.counter > 1, _("counter %ld"), (long)rule.counter, ""},
   };
   for (const auto& p : parts) {
@@ -199,12 +215,12 @@ bool DomainsLine(int site) {
   return Out(line);
 }
 
-int Show(const CliOptions& options, const char* settingsPath) {
+int Show(const CliOptions& options) {
   const int site = NamedSite(options);
   if (site < 0) return EXIT_FAILED;
   const SiteRule& r = g_sites.sites[site].rule;
-  SettingsRecord s = {};
-  const bool haveSettings = LoadSettingsFrom(settingsPath, &s);
+  const bool haveSettings = g_context.haveSettings;
+  const SettingsRecord& s = g_context.settings;
   char name[TEXT_CAPACITY], shown[TEXT_CAPACITY], line[TEXT_CAPACITY + 200];
   SiteName(site, name, sizeof name);
   PrintableText(name, shown, sizeof shown);
@@ -214,13 +230,10 @@ int Show(const CliOptions& options, const char* settingsPath) {
     snprintf(line, sizeof line, "%-14s %s%s\n", label, own || haveSettings ? value : "", note);
     return Out(line);
   };
-  char length[16], classes[64], derivation[4], counter[80];
+  char length[16], classes[96], derivation[96], counter[80];
   snprintf(length, sizeof length, "%ld", (long)(r.length ? r.length : s.passwordLength));
   ClassList(r.classFlags ? r.classFlags : s.optionFlags, classes, sizeof classes);
-  snprintf(derivation, sizeof derivation, "%d",
-           r.derivation                         ? r.derivation
-           : (s.optionFlags & OPT_DERIVATION_2) ? 2
-                                                : 1);
+  DerivationText(r.derivation, derivation, sizeof derivation);
   if (r.counter > 1) {
     snprintf(counter, sizeof counter, _("%ld (derives from the pass phrase followed by #%ld)"), (long)r.counter,
              (long)r.counter);
@@ -229,7 +242,8 @@ int Show(const CliOptions& options, const char* settingsPath) {
   }
   const bool ok = put(_("site:"), true, shown) && put(_("length:"), r.length != 0, length) &&
                   put(_("classes:"), r.classFlags != 0, classes) &&
-                  put(_("derivation:"), r.derivation != 0, derivation) && put(_("counter:"), true, counter);
+                  put(_("derivation:"), true, derivation[0] ? derivation : _("the settings'")) &&
+                  put(_("counter:"), true, counter);
   return ok && DomainsLine(site) ? EXIT_OK : EXIT_FAILED;
 }
 
@@ -241,6 +255,7 @@ int RunSite(const CliOptions& options) {
   if (!LoadSitesReported(sitesPath, _("mend it in a text editor; until then the site commands change nothing"))) {
     return EXIT_FAILED;
   }
+  ReadContext(settingsPath);
   switch (options.command) {
     case CLI_SITE_SET:
       return Set(sitesPath, options);
@@ -250,7 +265,7 @@ int RunSite(const CliOptions& options) {
       }
       return EXIT_OK;
     case CLI_SITE_SHOW:
-      return Show(options, settingsPath);
+      return Show(options);
     case CLI_SITE_REMOVE: {
       const int site = NamedSite(options);
       if (site < 0) return EXIT_FAILED;

@@ -145,6 +145,30 @@ TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
   }
 }
 
+// Ctrl-D at a prompt: the message starts on a line of its own, for the
+// hidden key password and the shown pass phrase alike.
+TEST(CliTerminal, EndOfInputAtAPromptEndsThePromptsLine) {
+  const std::string dir = ScratchDir("cli-terminal-eof");
+  unsigned char key[KEY_BUFFER_SIZE];
+  ASSERT_EQ(CreateKey(key, KEY_PASSWORD), KEY_FILE_SIZE);
+  ASSERT_TRUE(WriteKeyFile((dir + "t.key").c_str(), key, KEY_FILE_SIZE));
+  SettingsRecord s;
+  SetDefaultSettings(&s, (dir + "t.key").c_str());
+  ASSERT_TRUE(SaveSettingsTo((dir + "t.ini").c_str(), s));
+  const std::vector<std::string> typedFirst[] = {{}, {KEY_PASSWORD}};
+  for (const std::vector<std::string>& typed : typedFirst) {
+    PseudoTerminal t;
+    ASSERT_TRUE(t.Start({"generate", "--settings", dir + "t.ini"}));
+    for (size_t i = 0; i <= typed.size(); ++i) {
+      ASSERT_TRUE(t.WaitFor(u8"：", i + 1)) << t.seen;
+      const std::string line = i < typed.size() ? typed[i] + "\n" : "\x04";
+      ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
+    }
+    EXPECT_EQ(t.Wait(), 1) << t.seen;
+    EXPECT_NE(t.seen.find(u8"：\r\nsorrel-cli: "), std::string::npos) << t.seen;
+  }
+}
+
 // init --force at a terminal: what changes, then a question where passwords
 // would change; no means the settings file stays as it was.
 TEST(CliTerminal, InitForceAsksBeforeThePasswordsChange) {

@@ -379,7 +379,9 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
       {"no settings file",
        {"--settings", dir + "none.ini", "abcd"},
        kp,
-       "the settings file could not be read: " + dir + "none.ini: No such file or directory"},
+       "the settings file could not be read: " + dir +
+           "none.ini: No such file or directory\nsorrel-cli: to start, make a key file with 'sorrel-cli new-key "
+           "FILE', then the settings that name it with 'sorrel-cli init --key FILE'"},
       {"short settings file",
        {"--settings", dir + "short.ini", "abcd"},
        kp,
@@ -410,15 +412,15 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
            "derived; only if the settings dialog put in force a key password that this key was not made with, "
            "--no-verify derives with it anyway\n"},
       {"key file of 104 bytes", {"--key", dir + "long.key", "abcd"}, kp, "104 bytes, where a key file has 103"},
-      {"no key password", {"abcd"}, "", "no input left: key password"},
-      {"no pass phrase", {}, kp, "no input left: pass phrase"},
+      {"no key password", {"abcd"}, "", "no input left: the key password"},
+      {"no pass phrase", {}, kp, "no input left: the pass phrase"},
       {"unmappable pass phrase argument",
        {u8"café1234"},
        kp,
-       "code page 932 (or in this terminal's encoding): the pass phrase"},
+       "the pass phrase given as an argument holds the character U+00E9, which code page 932 cannot hold"},
       {"zero byte in a pass phrase", {}, kp + std::string("ab\0cdef\n", 8), "code page 932"},
-      {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: pass phrase"},
-      {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: key password"},
+      {"pass phrase of 1024 bytes", {}, kp + std::string(1024, 'q') + "\n", "too long: the pass phrase"},
+      {"key password of 4096 bytes", {"abcd"}, std::string(4096, 'k') + "\n", "too long: the key password"},
   };
   for (const Case& c : cases) {
     CliRun run = Generate(c.args, c.input);
@@ -431,11 +433,18 @@ TEST_F(Cli, NamesEachFailureAndWhatToDo) {
 #ifndef _WIN32
 // Under Windows a pipe carries the console's code page, which has no é to send.
 TEST_F(Cli, RefusesPipedTextCodePage932CannotHold) {
-  const char* inputs[] = {u8"café-password\nabcd\n", u8"秘密の鍵パスワード\n😀abcd\n", "\xff\xfe invalid\nabcd\n"};
-  for (const char* input : inputs) {
-    CliRun run = Generate({}, input);
-    EXPECT_EQ(run.status, 1) << input;
-    EXPECT_TRUE(Contains(run.err, "cannot be represented in code page 932")) << run.err;
+  const struct {
+    const char* input;
+    const char* message;  // the character named, and where it was
+  } cases[] = {
+      {u8"café-password\nabcd\n", "the key password holds the character U+00E9"},
+      {u8"秘密の鍵パスワード\n😀abcd\n", "the pass phrase typed or piped holds the character U+1F600"},
+      {"\xff\xfe invalid\nabcd\n", "cannot be represented in code page 932"},
+  };
+  for (const auto& c : cases) {
+    CliRun run = Generate({}, c.input);
+    EXPECT_EQ(run.status, 1) << c.input;
+    EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
     EXPECT_EQ(run.out, "");
   }
 }
@@ -533,7 +542,8 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
       continue;
     }
     ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
-    EXPECT_EQ(run.out.find("key file written: " + path + "; next, back it up"), 0u) << run.out;
+    EXPECT_TRUE(Contains(run.out, "for copies of Sorrel 1.0.0.1 only")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "\nkey file written: " + path + "; next, ")) << run.out;
     std::string key = ReadBytes(path);
     ASSERT_EQ(key.size(), (size_t)KEY_FILE_SIZE) << c.name;
     MaskWithPassword((unsigned char*)&key[0], c.keyPassword, KEY_FILE_SIZE);
@@ -644,7 +654,7 @@ TEST_F(Cli, ConfigureKeepsEveryOtherSetting) {
     const char* printed;  // before it is written; nullptr: nothing changes, nothing is written
   } cases[] = {
       {{"--length", "30"}, DL | D2, 30, false, "  length: 20 -> 30\n"},
-      {{"--classes", "upper,symbols"}, OPT_UPPER | OPT_SYMBOLS | D2, 20, false, "  classes: digits, lower -> upper, "},
+      {{"--classes", "upper,symbols"}, OPT_UPPER | OPT_SYMBOLS | D2, 20, false, "  classes: digits,lower -> upper,"},
       {{"--clipboard", "on"}, DL | D2 | OPT_CLIPBOARD, 20, false, "  clipboard: off -> on\n"},
       {{"--derivation", "1"}, DL, 20, false, "  derivation: 2 -> 1\n"},
       {{"--key", Utf8FromCp932(keyB)}, DL | D2, 20, true, "  key file: "},
@@ -673,7 +683,7 @@ TEST_F(Cli, ConfigureKeepsEveryOtherSetting) {
     EXPECT_TRUE(c.printed || ReadBytes(ini) == before) << name;
   }
   CliRun run = RunCli({"configure", "--settings", dir + "none.ini", "--length", "8"}, "");
-  EXPECT_TRUE(Contains(run.err, "make one with 'sorrel-cli init --key FILE'")) << run.err;
+  EXPECT_TRUE(Contains(run.err, "then the settings that name it with 'sorrel-cli init --key FILE'")) << run.err;
   EXPECT_FALSE(Exists(dir + "none.ini"));
 }
 
@@ -810,6 +820,86 @@ TEST_F(Cli, SpeaksOneLanguageAtATime) {
   }
 }
 
+// What a new user reads in the first hour, true in each language: the
+// derivation in force and its source, a sealed key's own derivation kept,
+// re-sealing, the first steps, class names, a refused character named.
+TEST_F(Cli, TellsANewUserWhatIsTrueInEachLanguage) {
+  const std::string sealed = dir + "first.key", ini = dir + "first.ini", kp = "password1\n";
+  const std::vector<std::string> small = {"--kdf-memory", "8", "--kdf-passes", "1"};
+  ASSERT_EQ(RunCli({"new-key", small[0], small[1], small[2], small[3], sealed}, kp + kp).status, 0);
+  ASSERT_EQ(RunCli({"init", "--key", sealed, "--settings", ini}, "").status, 0);  // derivation 1
+  ASSERT_EQ(RunCli({"site", "set", "--settings", ini, "bank.example", "--length", "8"}, "").status, 0);
+  const std::string chars64(64, '9');
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    const char* english;
+    const char* japanese;
+  } cases[] = {
+      {{"site", "show", "--settings", ini, "bank.example"},
+       "",
+       "derivation:    2 (the key's)\n",
+       u8"生成方式：     2（キーファイルの指定）\n"},
+      {{"site", "list", "--settings", ini},
+       "",
+       "bank.example: 8 characters, derivation 2 (the key's)\n",
+       u8"bank.example: 8 文字、生成方式 2（キーファイルの指定）\n"},
+      {{"site", "set", "--settings", ini, "shop.example", "--classes", "upper,digits"},
+       "",
+       "classes digits,upper, derivation 2 (the key's)",
+       u8"使用文字 数字、英大文字、生成方式 2（キーファイルの指定）"},
+      {{"show-settings", "--settings", ini},
+       "",
+       "key form:      sealed (Argon2id, 8 MiB",
+       u8"暗号化済み（Argon2id、8 MiB"},
+      {{"configure", "--settings", ini, "--derivation", "1"},
+       "",
+       "the sealed key names derivation 2, which stays in force",
+       u8"暗号化されたキーが指定する生成方式 2 が使われたままです"},
+      {{"seal-key", "--settings", ini, small[0], small[1], small[2], small[3]},
+       kp,
+       "the key was sealed already: it is sealed again under the same key password",
+       u8"キーはすでに暗号化されていました"},
+      {{"generate", "--settings", dir + "none.ini", "abcd"},
+       "",
+       "to start, make a key file with 'sorrel-cli new-key FILE', then",
+       u8"はじめに 'sorrel-cli new-key FILE' でキーファイルを作り"},
+      {{"new-key", "--force", "--unsealed", dir + "old-form.key"},
+       kp + kp,
+       "for copies of Sorrel 1.0.0.1 only",
+       u8"Sorrel 1.0.0.1 のためだけのもの"},
+      {{"new-key", "--force", dir + "second.key"},
+       kp + kp,
+       "make the settings that name it with 'sorrel-cli init",
+       u8"でこのキーを指定する設定ファイルを作ってください"},
+      {{"generate", "--settings", ini, u8"café1234"}, kp, "holds the character U+00E9", u8"にない文字 U+00E9"},
+      {{"configure", "--settings", ini, "--digit-chars", chars64},
+       "",
+       "--digit-chars takes at most 63 bytes",
+       u8"--digit-chars は63バイトまでです"},
+      {{"--help"}, "", "comma-separated subset of digits, lower, upper, symbols", u8"digits（数字）"},
+  };
+  for (const Case& c : cases) {
+    const std::string name = testing::PrintToString(c.args);
+    const CliRun english = RunCli(c.args, Terminal(c.input), CLI_ENGLISH);
+    const CliRun japanese = RunCli(c.args, Terminal(c.input), CLI_JAPANESE);
+    EXPECT_TRUE(Contains(english.out + english.err, c.english)) << name << ":\n" << english.out << english.err;
+    EXPECT_TRUE(Contains(japanese.out + japanese.err, Terminal(c.japanese))) << name << ":\n"
+                                                                             << japanese.out << japanese.err;
+  }
+
+  // The class characters are stored byte for byte, the rest of the field zero.
+  const std::string cp932 = "\x82\x4f\x82\x50z9";  // ０１z9: as given, in their order
+  ASSERT_EQ(RunCli({"configure", "--settings", ini, "--symbol-chars", Utf8FromCp932(cp932)}, "").status, 0);
+  SettingsRecord record;
+  ASSERT_TRUE(LoadSettingsFrom(ini.c_str(), &record));
+  EXPECT_EQ(std::string(record.symbolChars, sizeof record.symbolChars),
+            cp932 + std::string(sizeof record.symbolChars - cp932.size(), '\0'));
+  ASSERT_EQ(RunCli({"configure", "--settings", ini, "--upper-chars", std::string(63, 'Q')}, "").status, 0);
+  ASSERT_TRUE(LoadSettingsFrom(ini.c_str(), &record));
+  EXPECT_EQ(std::string(record.upperChars), std::string(63, 'Q'));
+}
+
 // Without --settings both programs use setting.ini beside the executable,
 // here in a directory whose name ends in a 0x5C byte.
 TEST_F(Cli, UsesTheSettingsFileBesideTheExecutable) {
@@ -845,14 +935,14 @@ TEST_F(Cli, ShowsTheSettingsReadably) {
            std::string("  upper    off AB\\x81\n"),
            std::string("  symbols  on  !#$%&()*+,-.\\/:;<=>?@[]^_`{|}~\n"),
            std::string("clipboard:     off  (the dialog program's option; sorrel-cli copies with --clip)\n"),
-           std::string("derivation:    2\n"),
+           std::string("derivation:    2 (the settings')\n"),
        }) {
     EXPECT_TRUE(Contains(run.out, line)) << line << " not in:\n" << run.out;
   }
   run = RunCli({"show-settings", "--settings", settings}, "");
   EXPECT_TRUE(Contains(run.out, "length:        16\n")) << run.out;
   EXPECT_TRUE(Contains(run.out, "clipboard:     on  (the dialog program's option")) << run.out;
-  EXPECT_TRUE(Contains(run.out, "derivation:    1 (the original)\n")) << run.out;
+  EXPECT_TRUE(Contains(run.out, "derivation:    1 (the settings')\n")) << run.out;
   run = RunCli({"show-settings", "--settings", dir + "none.ini"}, "");
   EXPECT_EQ(run.status, 1);
 }
@@ -867,14 +957,18 @@ TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
   } steps[] = {
       {{"site", "set", "example.com", "--length", "12", "--classes", "lower,digits"},
        0,
-       "example.com: 12 characters, classes digits,lower\n",
+       "example.com: 12 characters, classes digits,lower, derivation 1 (the settings')\n",
        ""},
-      {{"site", "set", PP_SITE.utf8, "--counter", "2"}, 0, std::string(PP_SITE.utf8) + ": counter 2\n", ""},
+      {{"site", "set", PP_SITE.utf8, "--counter", "2"},
+       0,
+       std::string(PP_SITE.utf8) + ": derivation 1 (the settings'), counter 2\n",
+       ""},
       {{"site", "set", "Example.com"}, 0, "", "did you mean 'example.com'?"},
       {{"site", "list"},
        0,
-       "example.com: 12 characters, classes digits,lower\n" + std::string(PP_SITE.utf8) +
-           ": counter 2\nExample.com: the settings' length, classes and derivation\n",
+       "example.com: 12 characters, classes digits,lower, derivation 1 (the settings')\n" + std::string(PP_SITE.utf8) +
+           ": derivation 1 (the settings'), counter 2\nExample.com: the settings' length and classes, "
+           "derivation 1 (the settings')\n",
        ""},
       {{"site", "remove", "Example.com"}, 0, "", ""},
       {{"site", "next", "example.com"}, 0, "example.com: counter 2 now, was 1", ""},
@@ -1301,7 +1395,7 @@ TEST_F(Cli, SealedKeysKeepEveryPasswordThroughEachCommand) {
        KP_KANJI,
        1},
       {{"seal-key", "--derivation", "2"}, Line(KP_KANJI), 0, "every password changes", SEALED, KP_KANJI, 2},
-      {{"show-settings"}, "", 0, "2, named by the key file", SEALED, KP_KANJI, 2},
+      {{"show-settings"}, "", 0, "2 (the key's; the settings' derivation", SEALED, KP_KANJI, 2},
       {{"unseal-key"}, Line(KP_KANA), 1, "the key password is wrong", SEALED, KP_KANJI, 2},
       {{"unseal-key"}, Line(KP_KANJI), 0, "it is weaker", ORIGINAL, KP_KANJI, 1},
       {{"unseal-key"}, Line(KP_KANJI), 1, "not sealed", ORIGINAL, KP_KANJI, 1},

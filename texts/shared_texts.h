@@ -54,6 +54,10 @@
 #define TEXT_SITE_COUNTER_INVALID "回数は1から9999までにしてください"
 #define TEXT_SITE_SAVED_RULE "このサイトの設定です。"
 #define TEXT_SITE_NEW_RULE "新しいサイトです。詳細設定の値を表示しています。"
+// Where the site's derivation in force comes from: its rule, a sealed key, the settings.
+#define TEXT_SITE_DERIVATION_FROM_SITE "生成方式：このサイトの設定"
+#define TEXT_SITE_DERIVATION_FROM_KEY "生成方式：キーファイルの指定"
+#define TEXT_SITE_DERIVATION_FROM_SETTINGS "生成方式：詳細設定どおり"
 #define TEXT_SITE_COUNTER_HINT "パスワードを変えるときは、[次のパスワードへ]を押して保存します。"
 #define TEXT_SITE_NEXT_HINT "保存すると%ld回目の新しいパスワードになります。前のパスワードは、回数を%ldに戻すと出ます。"
 #define TEXT_SITE_FILE_NOT_READ "ファイルを読めません"

@@ -86,8 +86,17 @@ void OnInit(HWND hwnd) {
   } else {
     CopyText(state, sizeof state, s_dialog.exists ? TEXT_SITE_SAVED_RULE : TEXT_SITE_NEW_RULE);
   }
-  SetDlgItemTextA(hwnd, IDC_SITE_STATE, state);
   const SiteRule inherited = Inherited(), &r = s_dialog.rule;
+  // The derivation the box shows is the one in force: say where it comes from.
+  if (s_dialog.like < 0) {
+    const bool keys = KeyFileDerivation(g_settings.keyFilePath) != 0;
+    AppendText(state, sizeof state, "\n");
+    AppendText(state, sizeof state,
+               r.derivation ? TEXT_SITE_DERIVATION_FROM_SITE
+               : keys       ? TEXT_SITE_DERIVATION_FROM_KEY
+                            : TEXT_SITE_DERIVATION_FROM_SETTINGS);
+  }
+  SetDlgItemTextA(hwnd, IDC_SITE_STATE, state);
   SetDlgItemInt(hwnd, IDC_LENGTH, (UINT)(r.length ? r.length : inherited.length), FALSE);
   const uint32_t classes = r.classFlags ? r.classFlags : inherited.classFlags;
   for (const auto& box : kClassBoxes) CheckDlgButton(hwnd, box.id, (classes & box.bit) ? BST_CHECKED : BST_UNCHECKED);

@@ -9,7 +9,10 @@ S.SITE_TOO_LONG = 29;
 FIELD_OF[S.SITES_REFUSED] = 'sites-file';
 FIELD_OF[S.SITE_TOO_LONG] = 'pass-phrase';
 // webSiteWords
-const SITE_WORDS = { SAVED: 0, NEW: 1, COUNTER_HINT: 2, NEXT_HINT: 3, COUNTER_INVALID: 4, REFUSED: 5, DELETE: 6, MEND: 7 };
+const SITE_WORDS = {
+  SAVED: 0, NEW: 1, COUNTER_HINT: 2, NEXT_HINT: 3, COUNTER_INVALID: 4, REFUSED: 5, DELETE: 6, MEND: 7,
+  FROM_SITE: 8, FROM_KEY: 9, FROM_SETTINGS: 10,
+};
 const SITE_CLASSES = [['site-digits', 2], ['site-lower', 4], ['site-upper', 8], ['site-symbols', 16]];
 const SITE_FILE_CAPACITY = 65536;
 const SITE_NOT_CP932 = 8;  // SiteStatus
@@ -135,9 +138,12 @@ function showSiteForm(note) {
     return;
   }
   const state = siteIndex >= 0 ? siteWords(SITE_WORDS.SAVED) : note || siteWords(SITE_WORDS.NEW);
-  $('site-state').textContent = SITE_SAYS.site + typed + '\n' + state;
   const inherited = inheritedRule();
-  const rule = [0, 1, 2, 3].map((f) => (siteIndex >= 0 ? wasm.webSiteField(siteIndex, f) : 0) || inherited[f]);
+  const own = [0, 1, 2, 3].map((f) => (siteIndex >= 0 ? wasm.webSiteField(siteIndex, f) : 0));
+  const rule = own.map((v, f) => v || inherited[f]);
+  // The derivation in force, and where it comes from.
+  const from = own[2] ? SITE_WORDS.FROM_SITE : wasm.webKeyDerivation() ? SITE_WORDS.FROM_KEY : SITE_WORDS.FROM_SETTINGS;
+  $('site-state').textContent = SITE_SAYS.site + typed + '\n' + state + '\n' + siteWords(from);
   $('site-length').value = rule[0];
   for (const [id, bit] of SITE_CLASSES) $(id).checked = (rule[1] & bit) !== 0;
   $('site-derivation-2').checked = rule[2] === 2;
