@@ -28,32 +28,33 @@
 #define TEXT_KEY_NOT_OPENED                                                          \
   "キーパスワードが違うか、キーファイルが壊れています。\n" \
   "入力の誤り、Caps Lock、全角入力のままになっていないかを確かめて、もう一度入力してください"
-#define TEXT_KEY_UNSUPPORTED                                                     \
+#define TEXT_KEY_UNSUPPORTED                                                            \
   "新しいバージョンで作られたか、壊れたキーファイルです。\n" \
   "新しいバージョンのSorrelで開くか、キーファイルのバックアップを使ってください"
-#define TEXT_KEY_DAMAGED                                                                            \
+#define TEXT_KEY_DAMAGED                                                                                                                            \
   "キーファイルが壊れています。暗号化されたキーの一部が欠けているか、余分なデータが付いています。\n" \
   "このファイルからはパスワードを生成できません。キーファイルのバックアップを使ってください"
-#define TEXT_KEY_NOT_A_KEY                                                          \
-  "キーファイルの中身はキーではありません。\n"                        \
+#define TEXT_KEY_NOT_A_KEY                                                                        \
+  "キーファイルの中身はキーではありません。\n"                                \
   "このキーパスワードで開けますが、Sorrelが作ったキーではないため、" \
   "このファイルからはパスワードを生成できません"
 // %s: the MiB the key asks for.
-#define TEXT_KEY_NEEDS_MEMORY                                                            \
+#define TEXT_KEY_NEEDS_MEMORY                                                                                                             \
   "このキーを開くには %s MiB のメモリーが必要ですが、このプログラムでは確保できませんでした。\n" \
   "メモリーの多いコンピューターで開いて暗号化し直すか、別のキーファイルを使ってください"
 #define TEXT_LARGE_KEY_CAPTION "キーファイルを開く"
 // %s: the MiB the key asks for.
-#define TEXT_LARGE_KEY_QUESTION                                                              \
+#define TEXT_LARGE_KEY_QUESTION                                                                                                              \
   "このキーファイルは、開くのに %s MiB のメモリーを使います（新しく作るキーは 256 MiB までです）。\n" \
-  "開き終わるまでしばらく時間がかかり、その間このウィンドウは操作できません。\n\n"     \
+  "開き終わるまでしばらく時間がかかり、その間このウィンドウは操作できません。\n\n"                      \
   "開きますか？"
 #define TEXT_CHOOSE_OTHER_KEY "\n\n別のキーファイルを選びますか？"
 // %s: the file's byte count.
-#define TEXT_KEY_SHAPE                                                                                        \
+#define TEXT_KEY_SHAPE                                                                                                                                              \
   "このファイルはキーファイルの形をしていません（%s バイト。キーファイルは103バイトで、最後のバイトが0です）。\n" \
   "キーパスワードが正しいかどうかを確かめられません。\n\n"
-#define TEXT_KEY_SHAPE_GO_ON "[はい]でこのまま使うと、これまでとは違うパスワードが生成されることがあります。このまま使いますか？"
+#define TEXT_KEY_SHAPE_GO_ON \
+  "[はい]でこのまま使うと、これまでとは違うパスワードが生成されることがあります。このまま使いますか？"
 #define TEXT_KEY_SHAPE_QUESTION TEXT_KEY_SHAPE "[いいえ]で別のキーファイルを選びます。\n" TEXT_KEY_SHAPE_GO_ON
 #define TEXT_KEY_SHAPE_QUESTION_SETTINGS TEXT_KEY_SHAPE "[いいえ]で設定に戻ります。\n" TEXT_KEY_SHAPE_GO_ON
 // %s, %s: the MiB the key asked for, and 256.
