@@ -75,7 +75,7 @@ bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
   // wrong one. It derives as it always has, if the user says so.
   char bytes[16];
   wsprintfA(bytes, "%d", count);
-  if (ShowFormatted(hwnd, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_KEY_MISMATCH_CAPTION, TEXT_KEY_SHAPE_QUESTION,
+  if (ShowFormatted(hwnd, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_KEY_SHAPE_CAPTION, TEXT_KEY_SHAPE_QUESTION,
                     bytes) == IDYES) {
     return true;
   }

@@ -142,7 +142,7 @@ bool KeyFits(HWND hwnd, ConfirmWork* w, bool derivation2) {
   }
   char bytes[16];
   wsprintfA(bytes, "%d", count);
-  return ShowFormatted(hwnd, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_KEY_MISMATCH_CAPTION,
+  return ShowFormatted(hwnd, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_KEY_SHAPE_CAPTION,
                        TEXT_KEY_SHAPE_QUESTION_SETTINGS, bytes) == IDYES;
 }
 

@@ -41,13 +41,14 @@
 // %s: the MiB the key asks for.
 #define TEXT_KEY_NEEDS_MEMORY                                                                                                             \
   "このキーを開くには %s MiB のメモリーが必要ですが、このプログラムでは確保できませんでした。\n" \
-  "メモリーの多いコンピューターで開いて暗号化し直すか、別のキーファイルを使ってください"
+  "メモリーの多いコンピューターで開いて暗号化し直すと、どのプログラムでも開けるようになります"
 #define TEXT_LARGE_KEY_CAPTION "キーファイルを開く"
 // %s: the MiB the key asks for.
 #define TEXT_LARGE_KEY_QUESTION                                                                                                              \
   "このキーファイルは、開くのに %s MiB のメモリーを使います（新しく作るキーは 256 MiB までです）。\n" \
   "開き終わるまでしばらく時間がかかり、その間このウィンドウは操作できません。\n\n"                      \
   "開きますか？"
+#define TEXT_KEY_SHAPE_CAPTION "キーファイルの確認"
 #define TEXT_CHOOSE_OTHER_KEY "\n\n別のキーファイルを選びますか？"
 // %s: the file's byte count.
 #define TEXT_KEY_SHAPE                                                                                                                                              \
