@@ -40,9 +40,16 @@ void OfferOtherKey(HWND hwnd, KeyPasswordRequest* request, const char* problem) 
 bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
   request->opened = false;
   if (!request->keyPath) return true;
-  // An unreadable key file is the generate command's to report, with its path.
   const int count = ReadKeyFile(request->keyPath, w->file);
-  if (count == 0) return true;
+  if (count == 0) {
+    // A missing key file is the generate command's to report, with the paths
+    // it looked at; one that is there but gives nothing cannot be used.
+    if (GetFileAttributesA(request->keyPath) == INVALID_FILE_ATTRIBUTES) return true;
+    char text[512];
+    wsprintfA(text, TEXT_KEY_FILE_UNREADABLE, request->keyPath);
+    OfferOtherKey(hwnd, request, text);
+    return false;
+  }
   if (!MayOpenKey(hwnd, w->file, count, w->keyPassword)) return false;
   const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, true, &w->key);
   switch (status) {

@@ -48,6 +48,8 @@
   "このキーファイルは、開くのに %s MiB のメモリーを使います（新しく作るキーは 256 MiB までです）。\n" \
   "開き終わるまでしばらく時間がかかり、その間このウィンドウは操作できません。\n\n"                      \
   "開きますか？"
+// %s: the key file's path.
+#define TEXT_KEY_FILE_UNREADABLE "キーファイルを読み込めないか、空のファイルです。\n%s"
 #define TEXT_KEY_SHAPE_CAPTION "キーファイルの確認"
 #define TEXT_CHOOSE_OTHER_KEY "\n\n別のキーファイルを選びますか？"
 // %s: the file's byte count.

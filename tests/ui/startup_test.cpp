@@ -245,14 +245,15 @@ TEST_F(Startup, TheKeyPasswordMustOpenTheKey) {
   }
 }
 
-// A key file no key password can use (cut short, or needing more memory than
-// the process gets) is never taken: the user is offered another key file.
+// A key file no key password can use (cut short, needing more memory than the
+// process gets, empty) is never taken: the user is offered another key file.
 TEST_F(Startup, AKeyThatCannotBeUsedOffersAnother) {
   std::string dir = FreshDirectory("startup-other-key");
   const std::string sealed = ReadBytes(MakeSealedKeyFile(dir, "s.key", "right-key-pass", 2));
   const std::string other = MakeKeyFile(dir, "other.key", "other-key-pass");
-  char noMemory[512];
+  char noMemory[512], empty[512];
   snprintf(noMemory, sizeof noMemory, TEXT_KEY_NEEDS_MEMORY TEXT_CHOOSE_OTHER_KEY, "8");
+  snprintf(empty, sizeof empty, TEXT_KEY_FILE_UNREADABLE TEXT_CHOOSE_OTHER_KEY, (dir + "k.key").c_str());
   struct Case {
     std::string bytes;
     uint32_t memoryLimitKiB;
@@ -262,6 +263,7 @@ TEST_F(Startup, AKeyThatCannotBeUsedOffersAnother) {
       {sealed.substr(0, 177), 0, IDYES, TEXT_KEY_DAMAGED TEXT_CHOOSE_OTHER_KEY},
       {sealed.substr(0, 100), 0, IDNO, TEXT_KEY_DAMAGED TEXT_CHOOSE_OTHER_KEY},
       {sealed, SEALED_MEMORY_KIB_MIN - 1, IDYES, noMemory},
+      {"", 0, IDYES, empty},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteBytes(dir + "k.key", c.bytes));
