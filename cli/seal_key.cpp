@@ -79,7 +79,8 @@ int RunSealKey(const CliOptions& options) {
 
   // A sealed key keeps what is not given; an original one takes a new key's defaults.
   const bool wasSealed = g_openedKey.sealed;
-  SealParameters params = SealParametersFor(options, g_openedKey.sealed ? g_openedKey.seal : DefaultSealParameters());
+  SealParameters params =
+      SealParametersFor(options, g_openedKey.sealed ? ResealParameters(g_openedKey.seal) : DefaultSealParameters());
   params.derivation = options.derivation ? options.derivation : before;
   const SealStatus status = SealOpenedKey(g_openedKey, g_keyPassword, params, g_changedKey);
   ReportSeal(status, params.memoryKiB);

@@ -20,12 +20,15 @@ const S = {
   KEY_CREATE_FAILED: 13, KEY_GENERATED: 14, SETTINGS_NOT_READ: 15, UNMAPPABLE: 16, TEXT_TOO_LONG: 17,
   LABEL_DERIVATION_2: 18, CHANGE_NOT_UNMASKED: 19, NEW_KEY_PASSWORD_SAME: 20, KEY_PASSWORD_CHANGED: 21,
   KEY_FILE_EMPTY: 22, KEY_UNSUPPORTED: 23, KEY_WRONG_PASSWORD: 24, KEY_NO_MEMORY: 25, SEAL_FAILED: 26,
-  KEY_NOT_OPEN: 27,
+  KEY_NOT_OPEN: 27, KEY_DAMAGED: 30, KEY_NOT_A_KEY: 31, WORKER_FAILED: 32,
 };
+// The most memory a key is made or sealed again with (KiB); a larger one is opened only when the user says yes.
+const MAKE_MAX_KIB = 262144;
 // Where each status is shown, besides #message.
 const FIELD_OF = {
   [S.KEY_FILE_NOT_READ]: 'key-file', [S.KEY_WRONG_SHAPE]: 'key-file', [S.KEY_FILE_EMPTY]: 'key-file',
-  [S.KEY_UNSUPPORTED]: 'key-file', [S.KEY_NO_MEMORY]: 'key-file',
+  [S.KEY_UNSUPPORTED]: 'key-file', [S.KEY_NO_MEMORY]: 'key-file', [S.KEY_DAMAGED]: 'key-file',
+  [S.KEY_NOT_A_KEY]: 'key-file', [S.WORKER_FAILED]: 'key-password',
   [S.PASS_PHRASE_TOO_SHORT]: 'pass-phrase', [S.LENGTH_TOO_SMALL]: 'length', [S.LENGTH_TOO_LARGE]: 'length',
   [S.NO_CLASS]: 'classes', [S.DERIVE_FAILED]: 'key-password', [S.KEY_PASSWORD_TOO_SHORT]: 'key-password',
   [S.KEY_PASSWORD_MISMATCH]: 'key-password', [S.KEY_WRONG_PASSWORD]: 'key-password',
@@ -71,6 +74,12 @@ let lockTimer = 0;
 let keyName = '';  // the key file in use, for messages and the name of a new copy
 let lockedName = '';  // the key file in use before the lock
 let keyGen = 0;  // counts the keys taken into use, so that a late result for another key is dropped
+let sealNote = '';  // what the last seal lowered, said with its success
+const takeSealNote = () => {
+  const note = sealNote;
+  sealNote = '';
+  return note;
+};
 let job = null;  // the worker running Argon2id: { worker, resolve }
 let jobs = Promise.resolve();  // the last job asked for
 let opening = null;  // the opening under way: { gen, password, promise }
@@ -173,14 +182,6 @@ function workerMain() {
   };
 }
 
-// The same job on this thread, where a worker cannot start: the page waits.
-function runHere(calls, inputs, outputs) {
-  for (const [which, bytes] of inputs) memory().set(bytes, wasm.webBuffer(which));
-  let status = 0;
-  for (const [name, ...args] of calls) if ((status = wasm[name](...args)) !== 0) break;
-  return { status, outputs: status ? [] : outputs.map(([which, n]) => bytesOf(which, n)) };
-}
-
 // { status, outputs }, or null when the lock ended it. One job at a time, in
 // the order asked, the page saying what runs; the caller wipes inputs.
 function inWorker(calls, inputs, outputs, doing) {
@@ -201,12 +202,13 @@ function inWorker(calls, inputs, outputs, doing) {
 function workerJob(calls, inputs, outputs, gen) {
   return new Promise((resolve) => {
     let worker;
-    // After a moment, so that the page shows what it is doing first.
-    const here = () => setTimeout(() => resolve(gen === keyGen ? runHere(calls, inputs, outputs) : null), 50);
+    // Argon2id runs in the worker only: this page's own memory would keep
+    // its block for good. A worker that cannot run is said so.
+    const failed = () => resolve(gen === keyGen ? { status: S.WORKER_FAILED, outputs: [] } : null);
     try {
       worker = new Worker(workerUrl);
     } catch (e) {
-      return here();
+      return failed();
     }
     const end = (result) => {
       worker.terminate();
@@ -219,7 +221,7 @@ function workerJob(calls, inputs, outputs, gen) {
       e.preventDefault();
       worker.terminate();
       job = null;
-      here();
+      failed();
     };
     worker.postMessage({ module: wasmModule, calls, inputs, outputs });
   });
@@ -368,6 +370,11 @@ function ensureOpen() {
     password.fill(0);
     return opening.promise;
   }
+  const kib = wasm.webKeyMemoryKiB();
+  if (kib > MAKE_MAX_KIB && !confirm(`このキーファイルは、開くのに ${kib / 1024} MiB のメモリーを使います（新しく作るキーは 256 MiB までです）。開き終わるまでしばらく時間がかかることがあります。開きますか？`)) {
+    password.fill(0);
+    return Promise.resolve(null);
+  }
   const gen = keyGen;
   const key = bytesOf(BUF.KEY, wasm.webKeyCount());
   const doing = `キーを開いています（Argon2id、${wasm.webKeyMemoryKiB() / 1024} MiB）。数秒かかることがあります…`;
@@ -416,6 +423,12 @@ async function checkKeyPassword() {
 // open, under name. Its status, or null when the lock ended it; a failure is
 // shown beside field.
 async function seal(pool, password, passes, memoryKiB, derivation, name, doing, field = 'key-file') {
+  // The module seals again with at most 256 MiB, whatever the key had.
+  sealNote = '';
+  if (memoryKiB > MAKE_MAX_KIB) {
+    sealNote = `\nこのキーは開くのに ${memoryKiB / 1024} MiB を使っていたため、どのプログラムでも開ける 256 MiB で暗号化し直しました。`;
+    memoryKiB = MAKE_MAX_KIB;
+  }
   const mib = (memoryKiB || 65536) / 1024;
   const gen = keyGen;
   const done = await inWorker([['webSeal', passes, memoryKiB, derivation]],
@@ -488,7 +501,7 @@ async function changeKeyDerivation() {
   showSettings();
   if (status !== S.OK) return;
   offerKey(name);
-  say(`生成方式を${want}に変えたキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このキーから作るパスワードはすべて変わりました。`);
+  say(`生成方式を${want}に変えたキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このキーから作るパスワードはすべて変わりました。` + takeSealNote());
 }
 
 // --- remembering a sealed key in this browser.
@@ -765,7 +778,7 @@ async function changeKeyPassword() {
   keyName = name;
   $('key-password').value = $(ids[0]).value;
   for (const id of ids) $(id).value = '';
-  say(text(S.KEY_PASSWORD_CHANGED) + `\n新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このページは新しいキーとキーパスワードを使用しています。`);
+  say(text(S.KEY_PASSWORD_CHANGED) + `\n新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このページは新しいキーとキーパスワードを使用しています。` + takeSealNote());
 }
 
 // --- forgetting: the lock button, and the page hidden for 5 minutes.
