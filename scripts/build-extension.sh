@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the browser extension's folder in DIR/extension (the page's
+# WebAssembly module, built by scripts/build-web.sh DIR, with extension/ and
+# the page's shared scripts web/core.js and web/worker.js) and prints its path.
+# Load it unpacked, or zip it (scripts/package.sh).
+# Usage: scripts/build-extension.sh DIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=${1:?usage: scripts/build-extension.sh DIR}
+fail() {
+  echo "build-extension.sh: $*" >&2
+  exit 1
+}
+"$root/scripts/build-web.sh" "$dir" >/dev/null || fail "the WebAssembly module was not built"
+wasm=$dir/web/sorrel_web.wasm
+[ -f "$wasm" ] || fail "the build wrote no $wasm"
+version=$(sed -n 's/^project(sorrel VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+out=$dir/extension
+rm -rf "$out"
+mkdir -p "$out" || fail "$out could not be made"
+cp -r "$root/extension/." "$out/" && cp "$root/web/core.js" "$root/web/worker.js" "$wasm" "$out/" ||
+  fail "the extension's files could not be copied to $out"
+sed -i "s/@VERSION@/$version/" "$out/manifest.json" || fail "$out/manifest.json: no version written"
+echo "$out"
