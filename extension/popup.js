@@ -166,7 +166,9 @@ async function unlock() {
   const typed = $('key-password').value;
   if (!typed) return say(t('enterKeyPassword'), true), false;
   say(t('opening'));
+  const started = performance.now();
   const opened = await openKey(typed);
+  performance.measure('sorrel-unlock', { start: started });
   if (opened.status !== S.OK) return say(statusText(opened.status), true), false;
   const status = usePool(opened.pool);
   if (status === S.OK && idleMinutes(saved) > 0) {
@@ -228,10 +230,14 @@ function bindDomain() {
 
 async function fill() {
   if (!page) return;
+  const started = performance.now();
+  const wasOpen = isOpen();
   const red = kind === 'new' && picked < 0 && warning.level === 'red';
   if (red && $('confirm-domain').value.trim().toLowerCase() !== page.site) {
     return say(t('typeDomain', page.site), true);
   }
+  // The key first: Enter after the key password opens it even where a warning waits.
+  if (!wasOpen && !(await unlock())) return;
   const amber = kind === 'new' && picked < 0 && warning.level === 'amber';
   if ((amber || !page.secure) && !armed) {
     armed = true;
@@ -239,7 +245,6 @@ async function fill() {
   }
   const value = await password();
   if (!value) return;
-  const started = performance.now();
   let results;
   try {
     results = await chrome.scripting.executeScript({ target: { tabId: tab.id }, func: fillPage, args: [value] });
@@ -247,7 +252,7 @@ async function fill() {
     return say(t('cannotReach', e.message), true);
   }
   const done = results[0] && results[0].result;
-  performance.measure('sorrel-fill', { start: started });
+  if (wasOpen) performance.measure('sorrel-fill', { start: started });
   if (!done || !done.filled) {
     return say(done && done.frames.length ? t('otherFrame', done.frames.join(', ')) : t('noField'), true);
   }
@@ -256,7 +261,8 @@ async function fill() {
   await touch();
   say(t('filled', done.filled));
   if (kind !== 'bound') chooseSite();
-  setTimeout(() => window.close(), 600);
+  // A popup closes once it has done its work; a page naming its tab stays.
+  if (!new URLSearchParams(location.search).has('tab')) setTimeout(() => window.close(), 600);
 }
 
 async function show() {
