@@ -3,6 +3,7 @@
 #   sorrel-VERSION-win32.zip, sorrel-VERSION-win64.zip   both programs, the guide, the licence
 #   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page (this machine's architecture)
 #   sorrel-VERSION-web.html                               the web page, one file that works offline
+#   sorrel-VERSION-extension.zip                          the browser extension (Chromium, Firefox 128+)
 #   BUILDINFO                                             the commit, its time and the tool versions they came from
 #   SHA256SUMS                                            for all of the above
 # Each comes from its own MinSizeRel build (small, stripped), without the tests.
@@ -144,6 +145,20 @@ web_page() {  # web_page FILE: the engine as WebAssembly, inlined with the page 
   publish "$build/package-web/download.html" "$1"
 }
 
+extension_zip() {  # extension_zip FILE: the extension's folder, from the page's module, zipped
+  local dir stage=$build/package-web/extension-zip
+  dir=$("$root/scripts/build-extension.sh" "$build/package-web") || fail "extension: the folder was not built"
+  rm -rf "$stage" "$stage.zip"
+  cp -r "$dir" "$stage" || fail "extension: $dir could not be copied"
+  # As the Windows zips: name order, one time, rw-r--r--, no extra fields;
+  # the manifest at the top, as browsers look for it.
+  chmod -R u=rwX,go=rX "$stage" && find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} + ||
+    fail "extension: the zip's files could not be given their time and permissions"
+  (cd "$stage" && find . -type f | sed 's|^\./||' | sort | zip -X -D -9 -q "$stage.zip" -@) ||
+    fail "extension: zip failed"
+  publish "$stage.zip" "$1"
+}
+
 # The Debian packages whose versions shape the downloads' bytes: compilers,
 # linkers, run-time libraries and headers, the archive writers, emscripten.
 shaping_packages() {
@@ -202,6 +217,7 @@ make_downloads() {
   windows_zip win64 x86_64 "sorrel-$version-win64.zip"
   debian_package "sorrel-cli_${version}_$(dpkg --print-architecture).deb"
   web_page "sorrel-$version-web.html"
+  extension_zip "sorrel-$version-extension.zip"
   buildinfo >"$dist/BUILDINFO" || fail "BUILDINFO not written"
   (cd "$dist" && sha256sum "${downloads[@]}" BUILDINFO >SHA256SUMS) || fail "SHA256SUMS not written"
   ls -l "$dist"
