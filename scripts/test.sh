@@ -100,6 +100,15 @@ web_page() {
     /usr/bin/python3 "$root/tests/web/web_test.py" "$page" "$build/native/bin/sorrel-cli"
 }
 stage "web page in headless Chromium, against sorrel-cli and iconv" web_page
+# The browser extension in headless Chromium: the page's site, fills and
+# look-alikes, the same passwords as sorrel-cli; then web-ext lint.
+extension() {
+  local dir
+  dir=$("$root/scripts/build-extension.sh" "$build/web") &&
+    /usr/bin/python3 "$root/tests/extension/extension_test.py" "$dir" "$build/native/bin/sorrel-cli" &&
+    "$root/scripts/lint-extension.sh" "$dir" "$build"
+}
+stage "browser extension in headless Chromium, against sorrel-cli; web-ext lint" extension
 
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select
