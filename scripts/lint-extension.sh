@@ -11,7 +11,7 @@ fail() {
   echo "lint-extension.sh: $*" >&2
   exit 1
 }
-command -v npm >/dev/null || fail "npm not found: install Debian's npm (scripts/install-deps.sh test)"
+command -v npm >/dev/null || fail "npm not found: it comes with node.js (emscripten depends on it; scripts/install-deps.sh package)"
 lock=$root/tests/extension/package-lock.json
 if ! cmp -s "$lock" "$tools/package-lock.json" || [ ! -x "$tools/node_modules/.bin/web-ext" ]; then
   rm -rf "$tools"
