@@ -86,6 +86,7 @@ function chooseSite() {
 function showSiteNote() {
   const name = passPhrase();
   $('bound').textContent = kind === 'new' && picked < 0 ? t('newSite', page.site) : t('usesSite', name);
+  $('bound').hidden = !$('choose-row').hidden;
   showRule();
 }
 

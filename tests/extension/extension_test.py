@@ -99,7 +99,7 @@ def test_copy():
     return copy, ext_id
 
 
-def browser(copy):
+def browser(copy, language=None):
     o = webdriver.ChromeOptions()
     o.binary_location = "/usr/bin/chromium"
     for a in ["--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
@@ -108,7 +108,10 @@ def browser(copy):
               "--load-extension=" + copy, "--disable-extensions-except=" + copy,
               "--user-data-dir=" + os.path.join(WORK, "profile")]:
         o.add_argument(a)
-    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=o)
+    if language:
+        o.add_argument("--lang=" + language)
+    env = dict(os.environ, LANGUAGE=language) if language else None
+    d = webdriver.Chrome(service=Service("/usr/bin/chromedriver", env=env), options=o)
     d.set_script_timeout(30)
     return d
 
@@ -254,4 +257,5 @@ def main():
     sys.exit(1 if failures else 0)
 
 
-main()
+if __name__ == "__main__":
+    main()
