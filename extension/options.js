@@ -60,6 +60,7 @@ async function importKey(file) {
   wasm.webSetKey(before ? before.length : 0);
   showKey();
   if (status !== S.OK) say(statusText(status).replace('%s', file.name), true);
+  else say(t('originalKey'));
 }
 
 async function sealOriginal() {

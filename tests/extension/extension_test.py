@@ -156,19 +156,22 @@ def main():
     serve()
     copy, ext_id = test_copy()
     base = "chrome-extension://%s/" % ext_id
-    key_path = os.path.join(WORK, "sorrel.key")
-    cli(["new-key", key_path], KEY_PASSWORD + "\n" + KEY_PASSWORD + "\n")
-    ini = os.path.join(WORK, "setting.ini")
+    # An original key and settings of their own, taken in through the options page, which seals the key.
+    key_path, ini = os.path.join(WORK, "sorrel.key"), os.path.join(WORK, "setting.ini")
+    cli(["new-key", "--unsealed", key_path], KEY_PASSWORD + "\n" + KEY_PASSWORD + "\n")
     cli(["init", "--key", key_path, "--settings", ini])
+    cli(["configure", "--settings", ini, "--length", "20", "--derivation", "2"])
     # A rule of its own for one site: the popup must apply it.
-    sites = "alice.github.io\tlength=24\tclasses=digits,lower\n".encode()
+    open(os.path.join(WORK, "sites.txt"), "wb").write("alice.github.io\tlength=24\tclasses=digits,lower\n".encode())
     d = browser(copy)
     try:
         d.get(base + "options.html")
         wait(d, lambda: d.execute_script("return document.documentElement.dataset.ready"))
-        d.execute_async_script("chrome.storage.local.set(arguments[0]).then(arguments[1])", {
-            "key": base64.b64encode(open(key_path, "rb").read()).decode(), "keyName": "sorrel.key",
-            "sites": base64.b64encode(sites).decode()})
+        for field, path in [("settings-file", ini), ("sites-file", os.path.join(WORK, "sites.txt")), ("key-file", key_path)]:
+            d.find_element(By.ID, field).send_keys(path)
+        d.find_element(By.ID, "seal-password").send_keys(KEY_PASSWORD)
+        d.find_element(By.ID, "seal").click()
+        check("the options page seals an original key", wait(d, lambda: storage(d, "local").get("keyName") == "sorrel-sealed.key"))
         page_tab = d.current_window_handle
         d.switch_to.new_window("tab")
         popup_tab = d.current_window_handle
@@ -238,8 +241,9 @@ def main():
         session = storage(d, "session")
         secrets = [KEY_PASSWORD, session.get("pool", "-")] + [v for _, v in filled.values()]
         dump = json.dumps(local, ensure_ascii=False)
-        check("storage.local: the sealed key and no secret", local["key"] == base64.b64encode(open(key_path, "rb").read()).decode()
-              and not any(s in dump for s in secrets), dump[:200])
+        original = base64.b64encode(open(key_path, "rb").read()).decode()
+        check("storage.local: the sealed key and no secret", base64.b64decode(local["key"]).startswith(b"SorrelSK")
+              and not any(s in dump for s in secrets + [original]), dump[:200])
         # The idle time passing: the background's alarm empties the session.
         d.execute_async_script("""const until = Date.now() + 1000;
           chrome.storage.session.set({ until }).then(() => chrome.runtime.sendMessage({ until })).then(() => arguments[0]())""")
