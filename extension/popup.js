@@ -76,7 +76,10 @@ function chooseSite() {
   }
   if (kind === 'new') {
     $('phrase').value = page.site;
-    warning = lookAlike(page.site, knownDomains());
+    // The whole host too: a known name may sit before another domain (example.com.evil.net).
+    const known = knownDomains();
+    warning = lookAlike(page.site, known);
+    if (warning.level === 'none' && page.host !== page.ascii) warning = lookAlike(page.host, known);
     showPickList();
   }
   showWarning();

@@ -20,5 +20,6 @@ rm -rf "$out"
 mkdir -p "$out" || fail "$out could not be made"
 cp -r "$root/extension/." "$out/" && cp "$root/web/core.js" "$root/web/worker.js" "$wasm" "$out/" ||
   fail "the extension's files could not be copied to $out"
+python3 "$root/scripts/extension_icon.py" "$out/icon.png" || fail "$out/icon.png: the icon was not drawn"
 sed -i "s/@VERSION@/$version/" "$out/manifest.json" || fail "$out/manifest.json: no version written"
 echo "$out"
