@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "commands.h"
+#include "console.h"
 #include "report.h"
 #include "sites.h"
 #include "text.h"
@@ -169,6 +170,35 @@ int Next(const char* sitesPath, const CliOptions& options) {
   return Out(text) && ReportWritten(_("site file written"), sitesPath, nullptr) ? EXIT_OK : EXIT_FAILED;
 }
 
+// The domains the site is bound to (the browser extension fills its password
+// there), one ", " between them; each in code page 932, or its bytes beyond
+// ASCII as \xNN where that has no form of it.
+bool DomainsLine(int site) {
+  static char list[SITE_DOMAINS_CAPACITY], line[4 * SITE_DOMAINS_CAPACITY + 64];
+  const int count = SiteDomains(&g_sites, site, list, sizeof list);
+  snprintf(line, sizeof line, "%-14s ", _("domains:"));
+  if (count <= 0) AppendText(line, sizeof line, _("none"));
+  for (char* domain = list; count > 0 && domain;) {
+    char* comma = strchr(domain, ',');
+    if (comma) *comma = 0;
+    char cp932[SITE_DOMAIN_MAX * 2 + 1], shown[4 * SITE_DOMAIN_MAX * 3 + 1] = "";
+    if (ConsoleCp932FromUtf8(domain, cp932, sizeof cp932) == CONSOLE_OK) {
+      CopyText(shown, sizeof shown, cp932);
+    } else {
+      for (const unsigned char* p = (const unsigned char*)domain; *p; ++p) {
+        char piece[8];
+        snprintf(piece, sizeof piece, *p < 0x80 ? "%c" : "\\x%02X", *p);
+        AppendText(shown, sizeof shown, piece);
+      }
+    }
+    if (domain != list) AppendText(line, sizeof line, ", ");
+    AppendText(line, sizeof line, shown);
+    domain = comma ? comma + 1 : nullptr;
+  }
+  AppendText(line, sizeof line, "\n");
+  return Out(line);
+}
+
 int Show(const CliOptions& options, const char* settingsPath) {
   const int site = NamedSite(options);
   if (site < 0) return EXIT_FAILED;
@@ -200,7 +230,7 @@ int Show(const CliOptions& options, const char* settingsPath) {
   const bool ok = put(_("site:"), true, shown) && put(_("length:"), r.length != 0, length) &&
                   put(_("classes:"), r.classFlags != 0, classes) &&
                   put(_("derivation:"), r.derivation != 0, derivation) && put(_("counter:"), true, counter);
-  return ok ? EXIT_OK : EXIT_FAILED;
+  return ok && DomainsLine(site) ? EXIT_OK : EXIT_FAILED;
 }
 
 }  // namespace

@@ -51,6 +51,10 @@ const char* SiteStatusText(SiteStatus status) {
       return _("no such site");
     case SITE_WRITE_FAILED:
       return _("the site file could not be written");
+    case SITE_BAD_DOMAIN:
+      return _("domains takes a comma-separated list of domain names in lower case");
+    case SITE_TOO_MANY_DOMAINS:
+      return _("domains takes at most 16 domain names");
   }
   return "?";
 }

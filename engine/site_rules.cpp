@@ -193,10 +193,83 @@ bool SplitField(Span field, Span* name, Span* value) {
   return true;
 }
 
+// An IPv6 address as a URL's host has it: hex digits, ':' and '.' in brackets.
+bool IsBracketedAddress(Span s) {
+  if (s.n < 4 || s.n > 47 || s.p[0] != '[' || s.p[s.n - 1] != ']' || !memchr(s.p, ':', s.n)) return false;
+  for (size_t i = 1; i + 1 < s.n; ++i) {
+    const char c = s.p[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == ':' || c == '.')) return false;
+  }
+  return true;
+}
+
+// Characters no host name keeps after IDNA mapping: blanks, the other full
+// stops, full-width forms (mapped to ASCII), C1 controls and the BOM.
+bool IsForeignInHost(uint32_t cp) {
+  return cp < 0xA1 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200B) || cp == 0x2028 || cp == 0x2029 ||
+         cp == 0x202F || cp == 0x205F || cp == 0x3000 || cp == 0x3002 || (cp >= 0xFF01 && cp <= 0xFF5E) ||
+         cp == 0xFF61 || cp == 0xFEFF || cp > 0xFFFF;
+}
+
+// One domain of a domains= field, by form only: labels of lower-case
+// letters, digits, '-' (not at either end) and '_', or characters beyond
+// ASCII that a host name keeps (a code page 932 form has none past U+FFFF);
+// at most 63 characters a label, 253 in all. Or an IPv6 address in brackets.
+bool IsDomain(Span s) {
+  if (IsBracketedAddress(s)) return true;
+  size_t characters = 0, label = 0;
+  char previous = '.';
+  for (size_t i = 0; i < s.n;) {
+    uint32_t cp;
+    const size_t k = DecodeUtf8((const unsigned char*)s.p + i, s.n - i, &cp);
+    if (k == 0) return false;
+    i += k;
+    ++characters;
+    if (cp == '.') {
+      if (label == 0 || previous == '-') return false;
+      label = 0;
+    } else {
+      const bool ascii = (cp >= 'a' && cp <= 'z') || (cp >= '0' && cp <= '9') || cp == '_' || cp == '-';
+      if (cp < 0x80 ? !ascii : IsForeignInHost(cp)) return false;
+      if (cp == '-' && label == 0) return false;
+      if (++label > 63) return false;
+    }
+    previous = (char)(cp < 0x80 ? cp : 'x');
+  }
+  return label > 0 && previous != '-' && characters <= SITE_DOMAIN_MAX;
+}
+
+// A domains= value: its items, each a domain; their count, else the status.
+SiteStatus CheckDomains(Span value, int32_t* count) {
+  *count = 0;
+  for (size_t i = 0; i <= value.n;) {
+    const char* comma = (const char*)memchr(value.p + i, ',', value.n - i);
+    const Span item = {value.p + i, comma ? (size_t)(comma - (value.p + i)) : value.n - i};
+    if (!IsDomain(item)) return SITE_BAD_DOMAIN;
+    if (++*count > SITE_DOMAIN_LIMIT) return SITE_TOO_MANY_DOMAINS;
+    i += item.n + 1;
+  }
+  return SITE_OK;
+}
+
+bool HasDomain(Span value, Span domain) {
+  for (size_t i = 0; i < value.n;) {
+    const char* comma = (const char*)memchr(value.p + i, ',', value.n - i);
+    const size_t n = comma ? (size_t)(comma - (value.p + i)) : value.n - i;
+    if (n == domain.n && memcmp(value.p + i, domain.p, n) == 0) return true;
+    i += n + 1;
+  }
+  return false;
+}
+
 const SiteStatus BAD_VALUE[FIELD_COUNT] = {SITE_BAD_LENGTH, SITE_BAD_CLASSES, SITE_BAD_DERIVATION, SITE_BAD_COUNTER};
 
-SiteStatus ReadSiteLine(Span line, SiteRule* rule, size_t* phraseLength) {
+// A site line: its rule, the length of its pass phrase, and its domains= value
+// ({nullptr, 0} for none) with the count of its domains.
+SiteStatus ReadSiteLine(Span line, SiteRule* rule, size_t* phraseLength, Span* domains, int32_t* domainCount) {
   memset(rule, 0, sizeof *rule);
+  *domains = {nullptr, 0};
+  *domainCount = 0;
   rule->counter = 1;
   if (memchr(line.p, '\r', line.n)) return SITE_STRAY_CR;
   if (!IsUtf8(line)) return SITE_NOT_UTF8;
@@ -209,6 +282,13 @@ SiteStatus ReadSiteLine(Span line, SiteRule* rule, size_t* phraseLength) {
   Span field = {}, name = {}, value = {};
   while (fields.Next(&field)) {
     if (!SplitField(field, &name, &value)) return SITE_BAD_FIELD;
+    if (SpanIs(name, "domains")) {
+      if (domains->p) return SITE_FIELD_TWICE;
+      const SiteStatus why = CheckDomains(value, domainCount);
+      if (why != SITE_OK) return why;
+      *domains = value;
+      continue;
+    }
     const Field f = FieldOf(name);
     if (f == FIELD_UNKNOWN) continue;
     if (seen[f]) return SITE_FIELD_TWICE;
@@ -242,7 +322,9 @@ SiteStatus Parse(SiteFile* file) {
     if (n > 0 && begin[0] != '#') {
       SiteRule rule;
       size_t phraseLength;
-      const SiteStatus status = ReadSiteLine({begin, n}, &rule, &phraseLength);
+      Span domains;
+      int32_t domainCount;
+      const SiteStatus status = ReadSiteLine({begin, n}, &rule, &phraseLength, &domains, &domainCount);
       if (status != SITE_OK) return Refuse(file, status, line);
       for (int32_t i = 0; i < file->count; ++i) {
         const SiteEntry& e = file->sites[i];
@@ -251,7 +333,9 @@ SiteStatus Parse(SiteFile* file) {
         }
       }
       if (file->count == SITE_LIMIT) return Refuse(file, SITE_TOO_MANY_SITES, line);
-      file->sites[file->count++] = {(uint32_t)pos, (uint32_t)phraseLength, (uint32_t)n, line, rule};
+      const uint32_t domainsStart = domains.p ? (uint32_t)(domains.p - file->bytes) : 0;
+      file->sites[file->count++] = {(uint32_t)pos, (uint32_t)phraseLength, (uint32_t)n, line, rule,
+                                    domainsStart,  (uint32_t)domains.n,   domainCount};
     }
     pos = next;
   }
@@ -564,6 +648,35 @@ SiteStatus RemoveSite(SiteFile* file, int index) {
   if (end < file->size && file->bytes[end] == '\n') ++end;
   memmove(file->bytes + e.start, file->bytes + end, file->size - end);
   file->size -= (uint32_t)(end - e.start);
+  return Parse(file);
+}
+
+int SiteDomains(const SiteFile* file, int index, char* out, size_t capacity) {
+  if (capacity > 0) out[0] = 0;
+  if (index < 0 || index >= file->count) return 0;
+  const SiteEntry& e = file->sites[index];
+  if (e.domainsLength >= capacity) return -1;
+  memcpy(out, file->bytes + e.domainsStart, e.domainsLength);
+  out[e.domainsLength] = 0;
+  return e.domainCount;
+}
+
+SiteStatus BindSiteDomain(SiteFile* file, int index, const char* domain) {
+  if (file->status != SITE_OK) return SITE_FILE_REFUSED;
+  if (index < 0 || index >= file->count) return SITE_NOT_FOUND;
+  const Span d = {domain, strlen(domain)};
+  if (!IsDomain(d)) return SITE_BAD_DOMAIN;
+  const SiteEntry& e = file->sites[index];
+  if (HasDomain({file->bytes + e.domainsStart, e.domainsLength}, d)) return SITE_OK;
+  if (e.domainCount == SITE_DOMAIN_LIMIT) return SITE_TOO_MANY_DOMAINS;
+  const char* before = e.domainsLength ? "," : "\tdomains=";
+  const size_t at = e.domainsLength ? e.domainsStart + e.domainsLength : e.start + e.lineLength;
+  const size_t n = strlen(before) + d.n;
+  if (n > sizeof file->bytes - file->size) return SITE_FILE_TOO_LARGE;
+  memmove(file->bytes + at + n, file->bytes + at, file->size - at);
+  memcpy(file->bytes + at, before, strlen(before));
+  memcpy(file->bytes + at + strlen(before), d.p, d.n);
+  file->size += (uint32_t)n;
   return Parse(file);
 }
 

@@ -8,6 +8,9 @@
 //   otherwise a pass phrase exactly as typed, then fields, each after one TAB:
 //     length=1..1023  classes=digits,lower,upper,symbols (a non-empty subset)
 //     derivation=1|2  counter=1..9999 (1 is never written)
+//     domains=the domains the site is bound to, comma-separated, at most 16:
+//       lower case, an international one in Unicode or its xn-- form, an IP
+//       address ([...] for IPv6) or a single label; checked by form only
 //   a field left out takes the settings' value; a field of another name is
 //   kept as it stands and ignored. Line ends LF, or CR LF; a UTF-8 byte order
 //   mark at the start is kept and skipped.
@@ -35,6 +38,11 @@ enum {
   // A buffer for the UTF-8 form of any pass phrase of a 1024-byte code page
   // 932 buffer (a code page 932 byte is at most 3 UTF-8 bytes).
   SITE_PASS_PHRASE_CAPACITY = 3 * TEXT_CAPACITY,
+  SITE_DOMAIN_LIMIT = 16,  // domains bound to one site
+  SITE_DOMAIN_MAX = 253,   // characters of one domain; 63 of one label
+  // A buffer for any site's domains= list, terminated (a character of a
+  // domain is at most 3 UTF-8 bytes).
+  SITE_DOMAINS_CAPACITY = SITE_DOMAIN_LIMIT * (3 * SITE_DOMAIN_MAX + 1),
 };
 
 // Why a file was refused (with the line), or why an edit was. Front ends turn
@@ -61,6 +69,10 @@ enum SiteStatus {
   SITE_FILE_REFUSED,     // the file was refused: it is never changed or written
   SITE_NOT_FOUND,        // no site at that index
   SITE_WRITE_FAILED,     // the safe writer failed; the file on disk is as it was
+  // A line's domains, and a domain to bind (after the others: front ends
+  // know the statuses above by number).
+  SITE_BAD_DOMAIN,        // an empty list, or an item that is no domain in lower case
+  SITE_TOO_MANY_DOMAINS,  // more than SITE_DOMAIN_LIMIT
 };
 
 // A site's rule. A zero field takes the settings' value.
@@ -77,6 +89,9 @@ struct SiteEntry {
   uint32_t lineLength;    // bytes of the line without its line end
   int32_t line;           // 1 for the file's first line
   SiteRule rule;
+  uint32_t domainsStart;   // offset of the domains= value in bytes
+  uint32_t domainsLength;  // its bytes; 0 for a site bound to no domain
+  int32_t domainCount;
 };
 
 // A file as read, and as edited since. All zero is an empty file (a missing
@@ -134,6 +149,17 @@ SiteStatus SetSite(SiteFile* file, const char* passPhrase, const SiteRule& rule)
 
 // Removes a site's line. On failure the file is as before.
 SiteStatus RemoveSite(SiteFile* file, int index);
+
+// A site's domains as its domains= field has them (comma-separated UTF-8),
+// terminated, into out; their count. 0 and "" for none; -1 and "" when out
+// cannot hold them (SITE_DOMAINS_CAPACITY always can).
+int SiteDomains(const SiteFile* file, int index, char* out, size_t capacity);
+
+// Binds a domain (UTF-8, of the form domains= takes) to a site: added at the
+// end of its domains= field, or in a new field at the end of its line; the
+// rest of the file is kept byte for byte. A domain already bound to it
+// changes nothing. On failure the file is as before.
+SiteStatus BindSiteDomain(SiteFile* file, int index, const char* domain);
 
 // What to derive with: settings (after the caller has applied the key's own
 // derivation choice) with the rule's length, classes and derivation; the

@@ -24,7 +24,9 @@ pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev libsodium-dev dpkg-
 # What the packages are made and checked with: the web page is WebAssembly
 # (emscripten); the archives are written with fixed times and order and
 # compared (zip, strip-nondeterminism, diffoscope); hardening-check is in devscripts.
-package=(dpkg-dev lintian man-db unzip zip emscripten strip-nondeterminism diffoscope-minimal devscripts)
+# The extension's domain code: npm for its pinned packages, ICU's confusables.
+package=(dpkg-dev lintian man-db unzip zip emscripten strip-nondeterminism diffoscope-minimal devscripts
+         npm python3-icu)
 case "$what" in
   # clang for the fuzz targets; xclip for the clipboard check on a virtual display.
   # Chromium and its driver for the web page's tests; python3-nacl checks the sealed key file.

@@ -100,6 +100,12 @@ web_page() {
     /usr/bin/python3 "$root/tests/web/web_test.py" "$page" "$build/native/bin/sorrel-cli"
 }
 stage "web page in headless Chromium, against sorrel-cli and iconv" web_page
+# The extension's domain code with the Public Suffix List and confusables it ships.
+domains() {
+  "$root/scripts/build-domain-data.sh" "$build/domain-data" &&
+    SORREL_DOMAIN_DIR="$build/domain-data" node --test "$root/tests/web/domain_test.mjs"
+}
+stage "extension's domain code (node --test)" domains
 # The browser extension in headless Chromium: the page's site, fills and
 # look-alikes, the same passwords as sorrel-cli; then web-ext lint.
 extension() {

@@ -24,6 +24,13 @@ std::string Lines(const std::string& line, int count) {
   return out;
 }
 
+// "d1.example,d2.example,..."
+std::string Domains(int count) {
+  std::string out;
+  for (int i = 1; i <= count; ++i) out += (i > 1 ? ",d" : "d") + std::to_string(i) + ".example";
+  return out;
+}
+
 const uint32_t ALL = OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS;
 
 }  // namespace
@@ -87,7 +94,33 @@ TEST(SiteFile, ReadsTheFormatAndRefusesEachBreakWithItsLine) {
       {"abcd\tderivation=3\n", SITE_BAD_DERIVATION, 1, 0, {}},
       {"abcd\tcounter=0\n", SITE_BAD_COUNTER, 1, 0, {}},
       {"abcd\tcounter=10000\n", SITE_BAD_COUNTER, 1, 0, {}},
+      {u8"abcd\tdomains=a.example,日本語.jp,xn--wgv71a119e.jp,127.0.0.1,[::1],localhost,a_b-c.example\tlength=8",
+       SITE_OK,
+       0,
+       1,
+       {8, 0, 0, 1}},
+      {"abcd\tdomains=" + Domains(SITE_DOMAIN_LIMIT), SITE_OK, 0, 1, {}},
+      {"abcd\tdomains=" + Domains(SITE_DOMAIN_LIMIT + 1), SITE_TOO_MANY_DOMAINS, 1, 0, {}},
+      {"abcd\tdomains=" + std::string(63, 'a') + "." + std::string(63, 'b') + "." + std::string(63, 'c') + "." +
+           std::string(61, 'd'),
+       SITE_OK,
+       0,
+       1,
+       {}},
+      {"abcd\tdomains=a.example\tdomains=b.example", SITE_FIELD_TWICE, 1, 0, {}},
   };
+  for (const char* bad : {"", "Example.com", "a.example,", ".a.example", "a..example", "a.example.", "-a.example",
+                          "a-.example", "a b.example", "a/b.example", u8"ａ.example", u8"a。example", u8"😀.example",
+                          "\xC2\xA0" "a.example", "[::g]", "[1.2.3.4]"}) {
+    const std::string line = "# c\nabcd\tdomains=" + std::string(bad) + "\n";
+    EXPECT_EQ(Read(line), SITE_BAD_DOMAIN) << bad;
+    EXPECT_EQ(g_file.problemLine, 2) << bad;
+  }
+  const std::string longLabel = "abcd\tdomains=" + std::string(64, 'a') + ".example";
+  const std::string longDomain = "abcd\tdomains=" + std::string(63, 'a') + "." + std::string(63, 'b') + "." +
+                                 std::string(63, 'c') + "." + std::string(62, 'd');
+  EXPECT_EQ(Read(longLabel), SITE_BAD_DOMAIN);
+  EXPECT_EQ(Read(longDomain), SITE_BAD_DOMAIN);
   for (const Case& c : cases) {
     const std::string name = c.bytes.substr(0, 40);
     ASSERT_EQ(Read(c.bytes), c.status) << name;
@@ -171,6 +204,39 @@ TEST(SiteFile, EditsChangeOneLineAndKeepTheRest) {
   EXPECT_EQ(ReadBytes(path), kept);
   EXPECT_EQ(LoadSiteFile(&g_file, dir.c_str()), SITE_FILE_NOT_READ);  // there, but no file
   EXPECT_EQ(SaveSiteFile(&g_file, path.c_str()), SITE_FILE_REFUSED);
+}
+
+TEST(SiteFile, BindsDomainsAndKeepsThemThroughEdits) {
+  struct Case {
+    std::string before;
+    const char* domain;  // bound to the first site
+    SiteStatus status;
+    std::string after;  // the file unchanged when status is not SITE_OK
+    int count;          // the first site's domains after
+  } cases[] = {
+      {"# c\r\nabcd\r\nefgh", "a.example", SITE_OK, "# c\r\nabcd\tdomains=a.example\r\nefgh", 1},
+      {"abcd\tdomains=a.example\tlength=8\n", u8"日本語.jp", SITE_OK,
+       u8"abcd\tdomains=a.example,日本語.jp\tlength=8\n", 2},
+      {"abcd\tdomains=a.example,b.example", "a.example", SITE_OK, "abcd\tdomains=a.example,b.example", 2},
+      {"abcd\tdomains=a.example", "A.example", SITE_BAD_DOMAIN, "", 1},
+      {"abcd\tdomains=" + Domains(SITE_DOMAIN_LIMIT), "a.example", SITE_TOO_MANY_DOMAINS, "", SITE_DOMAIN_LIMIT},
+      {"abcd\n#" + std::string(SITE_FILE_CAPACITY - 20, 'x'), "abc.example", SITE_FILE_TOO_LARGE, "", 0},
+  };
+  char list[SITE_DOMAINS_CAPACITY];
+  for (const Case& c : cases) {
+    ASSERT_EQ(Read(c.before), SITE_OK) << c.domain;
+    EXPECT_EQ(BindSiteDomain(&g_file, 0, c.domain), c.status) << c.domain;
+    EXPECT_EQ(Bytes(), c.status == SITE_OK ? c.after : c.before) << c.domain;
+    EXPECT_EQ(SiteDomains(&g_file, 0, list, sizeof list), c.count) << c.domain;
+  }
+  // A rule changed by the site commands keeps the site's domains where they are.
+  ASSERT_EQ(Read("abcd\tlength=8\tdomains=a.example,b.example\tcounter=2\n"), SITE_OK);
+  ASSERT_EQ(SetSite(&g_file, "abcd", {12, 0, 0, 3}), SITE_OK);
+  EXPECT_EQ(Bytes(), "abcd\tlength=12\tdomains=a.example,b.example\tcounter=3\n");
+  EXPECT_EQ(SiteDomains(&g_file, 0, list, sizeof list), 2);
+  EXPECT_STREQ(list, "a.example,b.example");
+  EXPECT_EQ(SiteDomains(&g_file, 0, list, 19), -1);  // no room for its terminator
+  EXPECT_EQ(BindSiteDomain(&g_file, 1, "a.example"), SITE_NOT_FOUND);
 }
 
 TEST(SiteFile, FindsTheSiteATypoMeant) {

@@ -71,5 +71,7 @@
 #define TEXT_SITE_BAD_CLASSES "classes は digits,lower,upper,symbols からカンマで区切って選びます"
 #define TEXT_SITE_BAD_DERIVATION "derivation は1か2です"
 #define TEXT_SITE_BAD_COUNTER "counter は1から9999までです"
+#define TEXT_SITE_BAD_DOMAIN "domains は小文字のドメイン名をカンマで区切って並べます"
+#define TEXT_SITE_TOO_MANY_DOMAINS "domains のドメインは16までです"
 #define TEXT_SITE_BAD_PASS_PHRASE "「#」で始まるか、タブか改行を含んでいます"
 #define TEXT_SITE_WRITE_FAILED "書き込めません。ファイルは元のままです"

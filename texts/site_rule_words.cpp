@@ -28,6 +28,8 @@ const struct {
     {SITE_BAD_COUNTER, TEXT_SITE_BAD_COUNTER},
     {SITE_BAD_PASS_PHRASE, TEXT_SITE_BAD_PASS_PHRASE},
     {SITE_WRITE_FAILED, TEXT_SITE_WRITE_FAILED},
+    {SITE_BAD_DOMAIN, TEXT_SITE_BAD_DOMAIN},
+    {SITE_TOO_MANY_DOMAINS, TEXT_SITE_TOO_MANY_DOMAINS},
 };
 
 // The classes: 英数字 for letters and digits, 英字 for both cases of

@@ -461,7 +461,9 @@ WEB_EXPORT void webWipe(int which) {
 namespace {
 
 SiteFile g_sites;
-char g_siteText[SITE_PASS_PHRASE_CAPACITY + 512];
+// Also room for any site's domains= list.
+char g_siteText[SITE_PASS_PHRASE_CAPACITY + 512 > SITE_DOMAINS_CAPACITY ? SITE_PASS_PHRASE_CAPACITY + 512
+                                                                          : SITE_DOMAINS_CAPACITY];
 
 // The typed pass phrase in g_siteText, terminated, then wiped by the caller.
 const char* Typed() {
@@ -575,3 +577,17 @@ WEB_EXPORT int webSetSite(int length, int classFlags, int derivation, int counte
 }
 
 WEB_EXPORT int webRemoveSite(int index) { return RemoveSite(&g_sites, index); }
+
+// The site of exactly the UTF-8 pass phrase in g_siteText (a domain the
+// extension looks up as it is), or -1; g_siteText is wiped.
+WEB_EXPORT int webFindSite() {
+  const int site = FindSite(&g_sites, Typed());
+  WipeMemory(g_siteText, sizeof g_siteText);
+  return site;
+}
+
+// A site's domains, comma-separated UTF-8, into g_siteText; their count.
+WEB_EXPORT int webSiteDomains(int index) { return SiteDomains(&g_sites, index, g_siteText, sizeof g_siteText); }
+
+// Binds the domain in g_siteText (UTF-8) to a site: a SiteStatus.
+WEB_EXPORT int webBindSiteDomain(int index) { return BindSiteDomain(&g_sites, index, Typed()); }
