@@ -166,7 +166,7 @@ async function defaultSettings() {
 
 // --- sites.txt
 
-const showSites = () => ($('sites-text').value = sitesText());
+const showSites = () => ($('sites-text').value = utf8.decode(sitesBytes()));
 
 // New bytes as the sites.txt; refused ones change nothing.
 async function takeSites(bytes, said) {
@@ -181,22 +181,14 @@ async function takeSites(bytes, said) {
   say(said(wasm.webSiteCount()));
 }
 
-// The bindings of the current file added to bytes: a domain bound in either stays bound.
-function withBindings(bytes, lines) {
+// bytes with the current file's bindings added: a domain bound in either
+// stays bound (a site only the current file has comes along with them).
+function withBindings(bytes, kept) {
   const before = sitesBytes();
   if (readSites(bytes) !== 0) return bytes;
-  let text = sitesText();
-  for (const old of lines.filter((l) => l.domains.length)) {
-    let i = findSite(old.name);
-    if (i < 0) {
-      text = text + (text && !text.endsWith('\n') ? '\n' : '') + old.name + '\n';
-      readSites(new TextEncoder().encode(text));
-      i = findSite(old.name);
-    }
-    if (i < 0) continue;
-    const domains = boundDomains()[i];
-    setDomains(i, [...domains, ...old.domains.filter((d) => !domains.includes(d))]);
-    text = sitesText();
+  for (const [name, domains] of kept) {
+    const i = addSite(name).index;
+    if (i >= 0) for (const domain of domains) bindDomain(i, domain);
   }
   const merged = sitesBytes();
   readSites(before);
@@ -206,8 +198,8 @@ function withBindings(bytes, lines) {
 async function importSites(file) {
   let bytes = new Uint8Array(await file.slice(0, 65537).arrayBuffer());
   $('sites-file').value = '';
-  const lines = siteLines(sitesText());
-  if (lines.some((l) => l.domains.length) && confirm(t('keepBindings'))) bytes = withBindings(bytes, lines);
+  const kept = boundDomains().map((domains, i) => [siteName(i), domains]).filter(([, domains]) => domains.length);
+  if (kept.length && confirm(t('keepBindings'))) bytes = withBindings(bytes, kept);
   await takeSites(bytes, (n) => t('sitesRead', file.name, n));
 }
 

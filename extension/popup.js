@@ -1,7 +1,7 @@
 // The popup: names the page's site, opens the key once, and fills the site's
 // password into the page the user asked for, never into a look-alike without
 // a confirmation. Runs after core.js and store.js.
-import { lookAlike, registrableSite, sitesForHost } from './domain_stub.js';
+import { lookAlike, registrableSite, sitesForHost } from './domain.js';
 import { fillPage } from './fill.js';
 
 const LOCAL_HOSTS = ['localhost', '127.0.0.1', '[::1]'];
@@ -42,6 +42,7 @@ function pageOf(url) {
   }
   if (u.protocol !== 'https:' && u.protocol !== 'http:') return null;
   const named = registrableSite(u.hostname);
+  if (!named) return null;
   return { host: u.hostname, ...named, secure: u.protocol === 'https:' || LOCAL_HOSTS.includes(u.hostname) };
 }
 
@@ -97,7 +98,8 @@ function showWarning() {
   const lines = [];
   $('warning').className = 'warning';
   if (kind === 'new' && picked < 0 && warning.level !== 'none') {
-    lines.push(t(warning.level === 'red' ? 'lookAlikeRed' : 'lookAlikeAmber', page.site, warning.known));
+    const which = warning.level === 'red' ? 'lookAlikeRed' : warning.known ? 'lookAlikeAmber' : 'lookAlikeMixed';
+    lines.push(t(which, page.site, warning.known));
     $('warning').classList.add(warning.level);
   }
   if (!page.secure) lines.push(t('notHttps'));
@@ -219,15 +221,15 @@ async function password() {
 }
 
 // The first fill in a new or domain-named site binds the domain to it.
-function bindDomain() {
+function bindThisDomain() {
   let i = kind === 'phrase' ? findSite(page.site) : picked;
   if (kind === 'new' && picked < 0) {
     const added = addSite($('phrase').value);
     if (added.index < 0) return say(added.problem, true), false;
     i = added.index;
   }
-  const domains = boundDomains()[i];
-  if (!domains.includes(page.site) && setDomains(i, [...domains, page.site]) !== 0) return say(sitesProblem(), true), false;
+  const status = bindDomain(i, page.site);
+  if (status !== 0) return say(moduleText(wasm.webSiteStatusText(status)), true), false;
   storeSites();
   return true;
 }
@@ -260,7 +262,7 @@ async function fill() {
   if (!done || !done.filled) {
     return say(done && done.frames.length ? t('otherFrame', done.frames.join(', ')) : t('noField'), true);
   }
-  if (kind !== 'bound' && !bindDomain()) return;
+  if (kind !== 'bound' && !bindThisDomain()) return;
   await local.set({ lastUsed: { ...(saved.lastUsed || {}), [page.site]: passPhrase() } });
   await touch();
   say(t('filled', done.filled));

@@ -140,37 +140,23 @@ function sitesProblem() {
   return moduleText(wasm.webSiteText());
 }
 
-// The site lines of the text, in the module's order: { start, end } of each
-// line without its line end, its pass phrase and its bound domains.
-function siteLines(text) {
-  const lines = [];
-  let start = text.startsWith('\ufeff') ? 1 : 0;
-  while (start < text.length) {
-    let end = text.indexOf('\n', start);
-    if (end < 0) end = text.length;
-    const lineEnd = text[end - 1] === '\r' ? end - 1 : end;
-    const line = text.slice(start, lineEnd);
-    if (line && !line.startsWith('#')) {
-      const fields = line.split('\t');
-      const bound = fields.find((f) => f.startsWith('domains='));
-      const domains = bound ? bound.slice(8).split(',').filter(Boolean) : [];
-      lines.push({ start, end: lineEnd, name: fields[0], domains });
-    }
-    start = end + 1;
+// Each site's bound domains, in the module's order.
+function boundDomains() {
+  const all = [];
+  for (let i = 0; i < wasm.webSiteCount(); i++) {
+    wasm.webSiteDomains(i);
+    all.push(moduleText(wasm.webSiteText()).split(',').filter(Boolean));
   }
-  return lines;
+  return all;
 }
 
-const sitesText = () => utf8.decode(sitesBytes());
-const boundDomains = () => siteLines(sitesText()).map((l) => l.domains);
-
-// Site i's domains= set to domains; the module's status for the new file.
-function setDomains(i, domains) {
-  const text = sitesText();
-  const line = siteLines(text)[i];
-  const fields = text.slice(line.start, line.end).split('\t').filter((f) => !f.startsWith('domains='));
-  if (domains.length) fields.push('domains=' + domains.join(','));
-  return readSites(utf8Encoder.encode(text.slice(0, line.start) + fields.join('\t') + text.slice(line.end)));
+// A domain bound to site i: the module's status (0 when bound).
+function bindDomain(i, domain) {
+  const bytes = utf8Encoder.encode(domain);
+  if (bytes.length >= wasm.webSiteTextCapacity()) return -1;
+  memory().set(bytes, wasm.webSiteText());
+  memory()[wasm.webSiteText() + bytes.length] = 0;
+  return wasm.webBindSiteDomain(i);
 }
 
 // A site by its pass phrase, or -1.
