@@ -97,7 +97,7 @@ function showSiteNote() {
 function showWarning() {
   const lines = [];
   $('warning').className = 'warning';
-  if (kind === 'new' && picked < 0 && warning.level !== 'none') {
+  if (kind === 'new' && warning.level !== 'none') {
     const which = warning.level === 'red' ? 'lookAlikeRed' : warning.known ? 'lookAlikeAmber' : 'lookAlikeMixed';
     lines.push(t(which, page.site, warning.known));
     $('warning').classList.add(warning.level);
@@ -105,7 +105,7 @@ function showWarning() {
   if (!page.secure) lines.push(t('notHttps'));
   $('warning').textContent = lines.join('\n');
   $('warning').hidden = !lines.length;
-  const red = kind === 'new' && picked < 0 && warning.level === 'red';
+  const red = kind === 'new' && warning.level === 'red';
   $('confirm-row').hidden = !red;
   $('confirm-label').textContent = t('typeDomain', page.site);
 }
@@ -234,21 +234,29 @@ function bindThisDomain() {
   return true;
 }
 
+// A red warning holds the password back until the page's domain is typed in full.
+function heldBack() {
+  if (kind !== 'new' || warning.level !== 'red' || $('confirm-domain').value.trim().toLowerCase() === page.site) return false;
+  say(t('typeDomain', page.site), true);
+  return true;
+}
+
+// An amber warning (or more, such as a plain http: page) takes a second click.
+function firstClick(more) {
+  if (armed || !(more || (kind === 'new' && warning.level === 'amber'))) return false;
+  armed = true;
+  say(t('clickAgain'), true);
+  return true;
+}
+
 async function fill() {
   if (!page) return;
   const started = performance.now();
   const wasOpen = isOpen();
-  const red = kind === 'new' && picked < 0 && warning.level === 'red';
-  if (red && $('confirm-domain').value.trim().toLowerCase() !== page.site) {
-    return say(t('typeDomain', page.site), true);
-  }
+  if (heldBack()) return;
   // The key first: Enter after the key password opens it even where a warning waits.
   if (!wasOpen && !(await unlock())) return;
-  const amber = kind === 'new' && picked < 0 && warning.level === 'amber';
-  if ((amber || !page.secure) && !armed) {
-    armed = true;
-    return say(t('clickAgain'), true);
-  }
+  if (firstClick(!page.secure)) return;
   const value = await password();
   if (!value) return;
   let results;
@@ -272,6 +280,7 @@ async function fill() {
 }
 
 async function show() {
+  if (heldBack() || firstClick(false)) return;
   const value = await password();
   if (!value) return;
   $('shown').value = value;
@@ -280,6 +289,7 @@ async function show() {
 }
 
 async function copy() {
+  if (heldBack() || firstClick(false)) return;
   const value = await password();
   if (!value) return;
   try {
