@@ -353,6 +353,7 @@ async function start() {
     if (kept.pool && kept.until > Date.now()) usePool(fromBase64(kept.pool));
     else await session.clear();
     $('password-row').hidden = isOpen();
+    if (!isOpen()) startSpareWorker();
     (isOpen() ? $('fill') : $('key-password')).focus();
   }
   document.documentElement.dataset.ready = 'true';

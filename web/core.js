@@ -42,6 +42,7 @@ let cp932 = null;
 const utf8 = new TextDecoder('utf-8');
 const sjis = new TextDecoder('shift_jis');
 let job = null;  // the worker running Argon2id: { worker, resolve }
+let spare = null;  // a worker started ahead of its job (startSpareWorker)
 
 // Code point -> code page 932 code (one byte, or two as lead << 8 | trail).
 function buildCp932() {
@@ -146,7 +147,8 @@ function workerJob(calls, inputs, outputs, wanted) {
     // After a moment, so that the page shows what it is doing first.
     const here = () => setTimeout(() => resolve(wanted() ? runHere(calls, inputs, outputs) : null), 50);
     try {
-      worker = new Worker(workerUrl);
+      worker = spare || new Worker(workerUrl);
+      spare = null;
     } catch (e) {
       return here();
     }
@@ -187,6 +189,15 @@ function bytesOf(which, count) {
 function textOf(which) {
   const at = wasm.webBuffer(which);
   return bytesOf(which, memory().indexOf(0, at) - at);
+}
+
+// A worker started now, for the next job to save its start-up.
+function startSpareWorker() {
+  try {
+    spare = spare || new Worker(workerUrl);
+  } catch (e) {
+    spare = null;
+  }
 }
 
 // The module compiled from its bytes and started here; url is the worker's script.
