@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lints the built extension with web-ext (npm, the version pinned by
 # tests/extension/package-lock.json, installed into BUILD/web-ext once per
-# lockfile). Fails on any error web-ext reports; its warnings are shown.
+# lockfile, with the puppeteer-core the Firefox test runs on). Fails on any
+# error web-ext reports; its warnings are shown.
 # Usage: scripts/lint-extension.sh EXTENSION_DIR BUILD_DIR
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
