@@ -8,8 +8,9 @@ only (headless Chromium cannot grant activeTab) and a key for a fixed id; the
 popup is opened as a page naming the tab it acts on. Pages come over HTTPS
 from 127.0.0.1 under real names. One table: the site each page is named as,
 where a fill lands (or why not), every password equal to sorrel-cli's for the
-sites.txt the extension exported; then what storage holds, the idle lock, the
-shipped manifest's permissions, and the figures.
+sites.txt the extension exported; then what storage holds, a sites.txt
+imported over bindings, the idle lock, the shipped manifest's permissions,
+and the figures.
 """
 import base64
 import hashlib
@@ -28,6 +29,8 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.support import expected_conditions as expected
+from selenium.webdriver.support.ui import WebDriverWait
 
 EXT, CLI = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 WORK = tempfile.mkdtemp(prefix="sorrel-ext-")
@@ -259,6 +262,15 @@ def main():
         original = base64.b64encode(open(key_path, "rb").read()).decode()
         check("storage.local: the sealed key and no secret", base64.b64decode(local["key"]).startswith(b"SorrelSK")
               and not any(s in dump for s in secrets + [original]), dump[:200])
+        # A sites.txt imported over bindings: kept when asked, the file's own lines byte for byte.
+        d.get(base + "options.html")
+        wait(d, lambda: d.execute_script("return document.documentElement.dataset.ready"))
+        open(os.path.join(WORK, "new.txt"), "wb").write(b"# new\r\nexample.com\tlength=30\r\n")
+        d.find_element(By.ID, "sites-file").send_keys(os.path.join(WORK, "new.txt"))
+        WebDriverWait(d, 10).until(expected.alert_is_present()).accept()
+        kept = wait(d, lambda: (lambda b: b.startswith(b"# new") and b)(base64.b64decode(storage(d, "local")["sites"])))
+        check("an import over bindings keeps them", kept and kept.startswith(b"# new\r\nexample.com\tlength=30\tdomains=example.com\r\n")
+              and "日本語.jp\tdomains=日本語.jp".encode() in kept, repr(kept))
         # The idle time passing: the background's alarm empties the session.
         d.execute_async_script("""const until = Date.now() + 1000;
           chrome.storage.session.set({ until }).then(() => chrome.runtime.sendMessage({ until })).then(() => arguments[0]())""")
