@@ -32,8 +32,8 @@ enum {
   CLI_MAX_LENGTH = TEXT_CAPACITY - 1,
   CLI_CLIP_SECONDS = 45,
   CLI_MAX_CLIP_SECONDS = 3600,
-  CLI_KDF_MEMORY_MIN = 8,  // MiB, as a sealed key's header bounds it
-  CLI_KDF_MEMORY_MAX = 1024,
+  CLI_KDF_MEMORY_MIN = 8,    // MiB, as a sealed key's header bounds it
+  CLI_KDF_MEMORY_MAX = 256,  // what every front end, 32-bit ones too, can open
   CLI_KDF_MEMORY_DEFAULT = 64,
 };
 
@@ -55,7 +55,7 @@ struct CliOptions {
   int32_t clipSeconds;   // 1 to 3600 when clip: until the clipboard is cleared
   int32_t derivation;    // generate, init, configure, seal-key, site set: 1 or 2; 0 when not given
   bool unsealed;         // new-key: the original form
-  int32_t kdfMemoryMiB;  // new-key, seal-key: 8 to 1024; 0 when not given
+  int32_t kdfMemoryMiB;  // new-key, seal-key: 8 to 256; 0 when not given
   int32_t kdfPasses;     // new-key, seal-key: 1 to 16; 0 when not given
   bool hasCounter;
   int32_t counter;  // generate, site set: 1 to 9999 when hasCounter

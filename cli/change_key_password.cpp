@@ -26,8 +26,9 @@ bool ChangeOpenedKey(int count) {
       Report(same);
       return false;
     }
-    const SealStatus status = SealOpenedKey(g_openedKey, g_newKeyPassword, g_openedKey.seal, g_changedKey);
-    ReportSeal(status, g_openedKey.seal.memoryKiB);
+    const SealParameters params = ResealParameters(g_openedKey.seal);
+    const SealStatus status = SealOpenedKey(g_openedKey, g_newKeyPassword, params, g_changedKey);
+    ReportSeal(status, params.memoryKiB);
     return status == SEAL_OK;
   }
   switch (ChangeKeyPassword(g_keyBytes, count, g_keyPassword, g_newKeyPassword, g_changedKey)) {

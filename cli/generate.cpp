@@ -92,7 +92,8 @@ int RunGenerate(const CliOptions& options) {
   // --no-verify does too. Nothing derives from a sealed key that does not open.
   const int keyCount = ReadKeyReported(keyPath);
   if (keyCount == 0) return EXIT_FAILED;
-  const bool sealed = IsSealedKey(g_keyBytes, keyCount);
+  // A damaged sealed key is never unmasked as if it were the original form.
+  const bool sealed = IsSealedKey(g_keyBytes, keyCount) || IsDamagedSealedKey(g_keyBytes, keyCount);
   const char* advice = sealed ? _("nothing derived") : NoVerifyAdvice();
   const KeyOpenStatus shape = options.noVerify && !sealed ? KEY_OPEN_OK : CheckKeyFileShape(g_keyBytes, keyCount);
   if (shape != KEY_OPEN_OK) {

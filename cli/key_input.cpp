@@ -85,6 +85,13 @@ int ReadKeyChecked(const char* keyPath, const char* advice) {
 
 bool OpenKeyReported(int count, const char* keyPath, bool checkOriginal, const char* advice) {
   if (!ReadKeyPassword()) return false;
+  SealParameters params;
+  if (IsSealedKey(g_keyBytes, count) && ReadSealParameters(g_keyBytes, &params) == SEAL_OK && IsLargeSealKey(params)) {
+    char text[200];
+    snprintf(text, sizeof text, _("this key asks for %lu MiB of memory: opening it may take a while"),
+             (unsigned long)(params.memoryKiB / 1024));
+    Report(text);
+  }
   const KeyOpenStatus status = OpenKey(g_keyBytes, count, g_keyPassword, checkOriginal, &g_openedKey);
   if (status == KEY_OPEN_OK) return true;
   ReportKeyOpen(status, count, keyPath, advice);
@@ -171,8 +178,21 @@ void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const c
             "(or the key file is damaged)"));
       break;
     case KEY_OPEN_UNSUPPORTED:
-      ReportFile(_("not a key file this version can read"), keyPath, _("a sealed key of a later format"));
-      Report(_("open it with a later version of sorrel-cli"));
+      ReportFile(_("not a key file this version can read"), keyPath, _("made by a later version, or damaged"));
+      Report(_("open it with a later version of sorrel-cli, or use a backup of the key file"));
+      break;
+    case KEY_OPEN_DAMAGED:
+      snprintf(reason, sizeof reason,
+               count >= KEY_READ_LIMIT ? _("a damaged sealed key: at least %d bytes, where a sealed key has 178")
+                                       : _("a damaged sealed key: %d bytes, where a sealed key has 178"),
+               count);
+      ReportFile(_("not a key file"), keyPath, reason);
+      Report(_("use a backup of the key file (nothing can be derived from this one)"));
+      break;
+    case KEY_OPEN_NOT_A_KEY:
+      ReportFile(_("the key file's contents are not a key"), keyPath,
+                 _("it opens with this key password, but was not made by Sorrel"));
+      Report(_("nothing is derived from it; use a key file made by Sorrel, or a backup"));
       break;
     case KEY_OPEN_WRONG_PASSWORD:
       Report(_("the key password is wrong, or the key file is damaged"), keyPath);
@@ -180,12 +200,25 @@ void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const c
       break;
     case KEY_OPEN_NO_MEMORY:
       ReadSealParameters(g_keyBytes, &params);
-      snprintf(reason, sizeof reason, _("it takes %lu MiB"), (unsigned long)(params.memoryKiB / 1024));
-      ReportFile(_("not enough memory to open the sealed key"), keyPath, reason);
-      Report(_("close other programs, then try again"));
+      snprintf(reason, sizeof reason, _("this key needs %lu MiB; this program could not get it"),
+               (unsigned long)(params.memoryKiB / 1024));
+      ReportFile(_("the sealed key cannot be opened"), keyPath, reason);
+      Report(_(
+          "open it on a computer with more memory, then seal it again ('sorrel-cli seal-key' keeps at most 256 MiB)"));
       break;
   }
   if (advice) Report(advice);
+}
+
+SealParameters ResealParameters(SealParameters params) {
+  const uint32_t before = params.memoryKiB;
+  if (!LowerToMakeLimit(&params)) return params;
+  char text[200];
+  snprintf(text, sizeof text,
+           _("the key asked for %lu MiB; it is sealed again with %lu MiB, which every front end can open"),
+           (unsigned long)(before / 1024), (unsigned long)(params.memoryKiB / 1024));
+  Report(text);
+  return params;
 }
 
 SealParameters SealParametersFor(const CliOptions& options, SealParameters base) {
@@ -203,6 +236,9 @@ void ReportSeal(SealStatus status, uint32_t memoryKiB) {
       snprintf(text, sizeof text, _("not enough memory to seal the key with %lu MiB (--kdf-memory takes less)"),
                (unsigned long)(memoryKiB / 1024));
       Report(text);
+      return;
+    case SEAL_NOT_A_KEY:
+      Report(_("the key file's contents are not a key"));
       return;
     case SEAL_UNSUPPORTED:
     case SEAL_WRONG_PASSWORD:

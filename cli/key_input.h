@@ -59,6 +59,10 @@ bool MayWriteKeyFile(const char* path, bool force);
 // given, goes last on a line of its own.
 void ReportKeyOpen(KeyOpenStatus status, int count, const char* keyPath, const char* advice);
 
+// A sealed key's parameters for sealing it again: above 256 MiB lowered to
+// 256 MiB, said on standard error.
+SealParameters ResealParameters(SealParameters params);
+
 // base with --kdf-memory and --kdf-passes where given.
 SealParameters SealParametersFor(const CliOptions& options, SealParameters base);
 

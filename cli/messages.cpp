@@ -122,7 +122,7 @@ bool WriteHelp() {
   ok = ok && Option("--keep-old FILE", _("change-key-password, seal-key, unseal-key: first copy the\n"
                                          "old key file to FILE, which must not exist"));
   ok = ok && Option("--unsealed", _("new-key: write the original form, for Sorrel 1.0.0.1"));
-  ok = ok && Option("--kdf-memory MIB", _("new-key, seal-key: Argon2id memory, 8 to 1024 (default 64)"));
+  ok = ok && Option("--kdf-memory MIB", _("new-key, seal-key: Argon2id memory, 8 to 256 (default 64)"));
   ok = ok && Option("--kdf-passes N", _("new-key, seal-key: Argon2id passes, 1 to 16 (default 3)"));
   ok = ok && Option("--force", _("new-key, init, import-key: replace an existing file (init\n"
                                  "asks first at a terminal when passwords would change)"));

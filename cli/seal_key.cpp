@@ -60,7 +60,8 @@ int RunSealKey(const CliOptions& options) {
   if (!OpenKeyReported(count, keyPath, true, advice)) return EXIT_FAILED;
 
   // A sealed key keeps what is not given; an original one takes a new key's defaults.
-  SealParameters params = SealParametersFor(options, g_openedKey.sealed ? g_openedKey.seal : DefaultSealParameters());
+  SealParameters params =
+      SealParametersFor(options, g_openedKey.sealed ? ResealParameters(g_openedKey.seal) : DefaultSealParameters());
   params.derivation = options.derivation ? options.derivation : before;
   const SealStatus status = SealOpenedKey(g_openedKey, g_keyPassword, params, g_changedKey);
   ReportSeal(status, params.memoryKiB);

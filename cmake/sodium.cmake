@@ -45,8 +45,13 @@ add_library(sorrel_sodium STATIC
   ${src}/crypto_stream/chacha20/ref/chacha20_ref.c
   ${src}/crypto_onetimeauth/poly1305/onetimeauth_poly1305.c
   ${src}/crypto_onetimeauth/poly1305/donna/poly1305_donna.c
+  ${PROJECT_SOURCE_DIR}/engine/sodium_memory.c
   ${PROJECT_SOURCE_DIR}/engine/sodium_start.c
   ${PROJECT_SOURCE_DIR}/engine/sodium_unused.c)
+# Argon2id's memory wiped before it is freed (engine/sodium_memory.c); the
+# library's sources stay as Debian ships them.
+set_source_files_properties(${src}/crypto_pwhash/argon2/argon2-core.c PROPERTIES
+  COMPILE_DEFINITIONS "malloc=sorrel_argon2_malloc;free=sorrel_argon2_free")
 if(WIN32)
   # BLAKE2b's compression, written out round by round, is a fifth smaller at
   # -O2 than at -Os in 32-bit code, and runs a few dozen times per Argon2id.

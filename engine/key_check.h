@@ -10,6 +10,10 @@ enum KeyVerdict {
   KEY_PASSWORD_MISMATCH,  // unmasks into something other than the key alphabet
 };
 
+// Whether pool's bytes 0 to 101 are the key alphabet in some order: what
+// every key pool is, whichever form holds it.
+bool IsKeyPool(const unsigned char* pool);
+
 // The shape alone: 103 bytes, the last one zero.
 KeyVerdict CheckKeyShape(const unsigned char* key, int count);
 

@@ -8,7 +8,10 @@
 
 namespace {
 
-bool IsWholeKey(const OpenedKey& key) { return key.count == KEY_FILE_SIZE && key.bytes[KEY_POOL_LENGTH] == 0; }
+// Only a key pool is ever written again, sealed or not.
+bool IsWholeKey(const OpenedKey& key) {
+  return key.count == KEY_FILE_SIZE && key.bytes[KEY_POOL_LENGTH] == 0 && IsKeyPool(key.bytes);
+}
 
 KeyOpenStatus FromVerdict(KeyVerdict verdict) {
   switch (verdict) {
@@ -27,6 +30,7 @@ KeyOpenStatus FromVerdict(KeyVerdict verdict) {
 }  // namespace
 
 KeyOpenStatus CheckKeyFileShape(const unsigned char* file, int count) {
+  if (IsDamagedSealedKey(file, count)) return KEY_OPEN_DAMAGED;
   if (IsSealedKey(file, count)) {
     SealParameters p;
     return ReadSealParameters(file, &p) == SEAL_OK ? KEY_OPEN_OK : KEY_OPEN_UNSUPPORTED;
@@ -37,6 +41,7 @@ KeyOpenStatus CheckKeyFileShape(const unsigned char* file, int count) {
 KeyOpenStatus OpenKey(const unsigned char* file, int count, const char* keyPassword, bool checkOriginal,
                       OpenedKey* out) {
   memset(out, 0, sizeof *out);
+  if (IsDamagedSealedKey(file, count)) return KEY_OPEN_DAMAGED;
   if (IsSealedKey(file, count)) {
     out->sealed = true;
     switch (OpenSealedKey(file, keyPassword, out->bytes, &out->seal)) {
@@ -47,6 +52,8 @@ KeyOpenStatus OpenKey(const unsigned char* file, int count, const char* keyPassw
         return KEY_OPEN_UNSUPPORTED;
       case SEAL_NO_MEMORY:
         return KEY_OPEN_NO_MEMORY;
+      case SEAL_NOT_A_KEY:
+        return KEY_OPEN_NOT_A_KEY;
       case SEAL_WRONG_PASSWORD:
       case SEAL_FAILED:
         break;
@@ -86,7 +93,7 @@ bool DeriveWithKey(const SettingsRecord& settings, const OpenedKey& key, const c
 
 SealStatus SealOpenedKey(const OpenedKey& key, const char* keyPassword, const SealParameters& params,
                          unsigned char* out) {
-  if (!IsWholeKey(key)) return SEAL_FAILED;
+  if (!IsWholeKey(key)) return SEAL_NOT_A_KEY;
   return SealKey(key.bytes, keyPassword, params, out);
 }
 

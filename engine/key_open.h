@@ -22,20 +22,23 @@ enum KeyOpenStatus {
   KEY_OPEN_WRONG_SIZE,      // original form: not 103 bytes
   KEY_OPEN_NO_FINAL_ZERO,   // original form: byte 102 is not zero
   KEY_OPEN_MISMATCH,        // original form: the key password unmasks it into something other than a key
-  KEY_OPEN_UNSUPPORTED,     // sealed: not a key file this version can read
+  KEY_OPEN_UNSUPPORTED,     // sealed: made by a later version, or its header is damaged
+  KEY_OPEN_DAMAGED,         // begins like a sealed key but is not 178 bytes: never derives
+  KEY_OPEN_NOT_A_KEY,       // sealed: opens, but holds no key pool
   KEY_OPEN_WRONG_PASSWORD,  // sealed: the key password is wrong, or the file is damaged
   KEY_OPEN_NO_MEMORY,       // sealed: not enough memory for its parameters
 };
 
 // file: count bytes as ReadKeyFile gives them. checkOriginal: whether an
 // original key must pass the key check; without it, a file of any shape is
-// unmasked as the dialog program always has. A sealed key that does not open
-// never gives a key. On failure out holds no secret.
+// unmasked as the dialog program always has. A sealed key that does not open,
+// or a damaged one, never gives a key. On failure out holds no secret.
 KeyOpenStatus OpenKey(const unsigned char* file, int count, const char* keyPassword, bool checkOriginal,
                       OpenedKey* out);
 
 // The shape alone, before a key password is asked for: KEY_OPEN_OK, a wrong
-// size or final byte (original form), or KEY_OPEN_UNSUPPORTED (sealed).
+// size or final byte (original form), KEY_OPEN_DAMAGED, or
+// KEY_OPEN_UNSUPPORTED (sealed).
 KeyOpenStatus CheckKeyFileShape(const unsigned char* file, int count);
 
 // The derivation the key names: 1 or 2 for a sealed key, 0 for the original
@@ -57,12 +60,12 @@ bool DeriveWithKey(const SettingsRecord& settings, const OpenedKey& key, const c
                    char* output);
 
 // The opened key's pool sealed under keyPassword into out (178 bytes). Only
-// a key of 103 bytes ending in a zero byte is sealed (SEAL_FAILED otherwise).
+// a key pool ending in a zero byte is sealed (SEAL_NOT_A_KEY otherwise).
 SealStatus SealOpenedKey(const OpenedKey& key, const char* keyPassword, const SealParameters& params,
                          unsigned char* out);
 
 // The original form: the pool masked with keyPassword into out (103 bytes).
-// 103, or 0 for a key that is not 103 bytes ending in a zero byte.
+// 103, or 0 for anything but a key pool ending in a zero byte.
 int UnsealOpenedKey(const OpenedKey& key, const char* keyPassword, unsigned char* out);
 
 // A new sealed key: a shuffled pool sealed under keyPassword into out (178 bytes).

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "key_check.h"
 #include "keyfile.h"
 #include "platform.h"
 #include "sodium/core.h"
@@ -10,6 +11,8 @@
 #include "text.h"
 
 const unsigned char SEALED_MAGIC[8] = {'S', 'o', 'r', 'r', 'e', 'l', 'S', 'K'};
+
+uint32_t g_sealMemoryLimitKiB;
 
 namespace {
 
@@ -50,6 +53,7 @@ bool WrapKey(const char* keyPassword, const unsigned char* salt, const SealParam
   // the dialog program (100 KB).
   static bool started;
   if (!started) started = sodium_init() >= 0;
+  if (g_sealMemoryLimitKiB && p.memoryKiB > g_sealMemoryLimitKiB) return false;
   return crypto_pwhash(key, WRAP_KEY_SIZE, keyPassword, strlen(keyPassword), salt, p.passes, (size_t)p.memoryKiB * 1024,
                        crypto_pwhash_ALG_ARGON2ID13) == 0;
 }
@@ -66,6 +70,19 @@ SealParameters DefaultSealParameters() {
 
 bool IsSealedKey(const unsigned char* bytes, int count) {
   return count == SEALED_KEY_SIZE && memcmp(bytes, SEALED_MAGIC, sizeof SEALED_MAGIC) == 0;
+}
+
+bool IsDamagedSealedKey(const unsigned char* bytes, int count) {
+  return count >= (int)sizeof SEALED_MAGIC && count != SEALED_KEY_SIZE &&
+         memcmp(bytes, SEALED_MAGIC, sizeof SEALED_MAGIC) == 0;
+}
+
+bool IsLargeSealKey(const SealParameters& p) { return p.memoryKiB > SEALED_MEMORY_KIB_MAKE_MAX; }
+
+bool LowerToMakeLimit(SealParameters* p) {
+  if (!IsLargeSealKey(*p)) return false;
+  p->memoryKiB = SEALED_MEMORY_KIB_MAKE_MAX;
+  return true;
 }
 
 SealStatus ReadSealParameters(const unsigned char* sealed, SealParameters* out) {
@@ -99,6 +116,12 @@ SealStatus OpenSealedKey(const unsigned char* sealed, const char* keyPassword, u
   if (r != 0 || length != KEY_POOL_LENGTH) {
     WipeMemory(pool, KEY_POOL_LENGTH);
     return SEAL_WRONG_PASSWORD;
+  }
+  // Authentic, yet made by something other than a key maker: its bytes would
+  // derive passwords anyone could compute.
+  if (!IsKeyPool(pool)) {
+    WipeMemory(pool, KEY_POOL_LENGTH);
+    return SEAL_NOT_A_KEY;
   }
   pool[KEY_POOL_LENGTH] = 0;
   return SEAL_OK;

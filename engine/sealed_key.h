@@ -30,6 +30,9 @@ enum {
   SEALED_MEMORY_KIB_MIN = 8192,
   SEALED_MEMORY_KIB_MAX = 1048576,
   SEALED_MEMORY_KIB_DEFAULT = 65536,
+  // What any front end makes or re-seals: a 32-bit process can always get it.
+  // The reader keeps the format's whole range.
+  SEALED_MEMORY_KIB_MAKE_MAX = 262144,
 };
 
 extern const unsigned char SEALED_MAGIC[8];
@@ -47,11 +50,27 @@ SealParameters DefaultSealParameters();
 // with the magic. Any other file is a key file of the original form.
 bool IsSealedKey(const unsigned char* bytes, int count);
 
+// Whether a file begins with the magic but is not 178 bytes: a sealed key
+// cut short or grown, never to be taken for the original form.
+bool IsDamagedSealedKey(const unsigned char* bytes, int count);
+
+// Whether opening a key with these parameters asks more memory than a new
+// key may (256 MiB): the user is told first.
+bool IsLargeSealKey(const SealParameters& p);
+
+// Lowers the memory to 256 MiB where a re-seal would keep more; true when it did.
+bool LowerToMakeLimit(SealParameters* p);
+
+// Argon2id is refused any memory above this (KiB; 0: no bound of ours), as
+// it would be in a process that cannot get it. Tests set it.
+extern uint32_t g_sealMemoryLimitKiB;
+
 enum SealStatus {
   SEAL_OK,
   SEAL_UNSUPPORTED,     // a sealed key this version cannot read: a header field out of range
   SEAL_WRONG_PASSWORD,  // the key password does not open it, or the file is damaged
   SEAL_NO_MEMORY,       // Argon2id could not have the memory the key names
+  SEAL_NOT_A_KEY,       // it opens, but what it holds is not a key pool
   SEAL_FAILED,          // no random bytes, or parameters out of range when sealing
 };
 
@@ -61,7 +80,9 @@ SealStatus ReadSealParameters(const unsigned char* sealed, SealParameters* out);
 
 // Opens a sealed key into pool (at least 103 bytes): the 102 pool bytes and a
 // zero byte. params, when given, receives the header's parameters (on every
-// status but SEAL_UNSUPPORTED). On any failure pool holds no secret.
+// status but SEAL_UNSUPPORTED). On any failure pool holds no secret; 102
+// authenticated bytes that are not the key alphabet in some order are
+// SEAL_NOT_A_KEY, wiped.
 SealStatus OpenSealedKey(const unsigned char* sealed, const char* keyPassword, unsigned char* pool,
                          SealParameters* params);
 

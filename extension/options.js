@@ -120,7 +120,7 @@ async function changeKeyPassword() {
     wasm.webWipe(which);
   }
   const calls = [['webSetKey', SEALED_SIZE], ['webOpenKey', 1], ['webChangeKeyPassword'],
-    ['webSeal', wasm.webKeyPasses(), wasm.webKeyMemoryKiB(), wasm.webKeyDerivation()]];
+    ['webSeal', wasm.webKeyPasses(), Math.min(wasm.webKeyMemoryKiB(), MAKE_MAX_KIB), wasm.webKeyDerivation()]];
   const done = await busy(() => runJob(calls, inputs, [[BUF.KEY, SEALED_SIZE]]));
   for (const [, bytes] of inputs) bytes.fill(0);
   if (done.status !== S.OK) return say(statusText(done.status), true);

@@ -63,10 +63,9 @@ function putText(which, value) {
   return ok;
 }
 
-// The Argon2id job in a worker started from the extension's worker.js; never
-// on this thread (a popup would freeze): { status: S.KEY_NO_MEMORY } when no worker runs.
-const runJob = (calls, inputs, outputs) =>
-  workerJob(calls, inputs, outputs, () => false).then((done) => done || { status: S.KEY_NO_MEMORY, outputs: [] });
+// The Argon2id job in a worker started from the extension's worker.js, never
+// on this thread: { status: S.WORKER_FAILED } when no worker runs.
+const runJob = (calls, inputs, outputs) => workerJob(calls, inputs, outputs, () => true);
 
 // The stored key opened with a key password: its pool, or a status.
 async function openKey(password) {

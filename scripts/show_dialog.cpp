@@ -66,14 +66,30 @@ const struct {
   const char* text;
   const char* caption;
   UINT type;
+  const char* first;  // what fills the first %s; null: a key file's path
+  const char* second;
 } kBoxes[] = {
-    {"key-not-opened", TEXT_KEY_NOT_OPENED, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK},
-    {"key-mismatch", TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2},
-    {"seal", TEXT_SEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONQUESTION | MB_OKCANCEL},
-    {"reseal", TEXT_RESEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONWARNING | MB_OKCANCEL | MB_DEFBUTTON2},
-    {"too-long", TEXT_KEY_PASSWORD_TOO_LONG, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK},
-    {"found-beside", TEXT_KEY_FILE_FOUND_BESIDE, TEXT_NOTICE_CAPTION, MB_ICONINFORMATION | MB_OK},
-    {"not-found", TEXT_KEY_FILE_NOT_FOUND, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK},
+    {"key-not-opened", TEXT_KEY_NOT_OPENED, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK, nullptr, nullptr},
+    {"key-mismatch", TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2,
+     nullptr, nullptr},
+    {"seal", TEXT_SEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONQUESTION | MB_OKCANCEL, nullptr, nullptr},
+    {"reseal", TEXT_RESEAL_QUESTION, TEXT_SEAL_CAPTION, MB_ICONWARNING | MB_OKCANCEL | MB_DEFBUTTON2, nullptr, nullptr},
+    {"too-long", TEXT_KEY_PASSWORD_TOO_LONG, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK, nullptr, nullptr},
+    {"found-beside", TEXT_KEY_FILE_FOUND_BESIDE, TEXT_NOTICE_CAPTION, MB_ICONINFORMATION | MB_OK, nullptr, nullptr},
+    {"not-found", TEXT_KEY_FILE_NOT_FOUND, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_OK, nullptr, nullptr},
+    {"key-damaged", TEXT_KEY_DAMAGED TEXT_CHOOSE_OTHER_KEY, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO, nullptr,
+     nullptr},
+    {"key-not-a-key", TEXT_KEY_NOT_A_KEY TEXT_CHOOSE_OTHER_KEY, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO, nullptr,
+     nullptr},
+    {"key-no-memory", TEXT_KEY_NEEDS_MEMORY TEXT_CHOOSE_OTHER_KEY, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO, "512",
+     nullptr},
+    {"key-unsupported", TEXT_KEY_UNSUPPORTED TEXT_CHOOSE_OTHER_KEY, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO,
+     nullptr, nullptr},
+    {"key-large", TEXT_LARGE_KEY_QUESTION, TEXT_LARGE_KEY_CAPTION, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, "512",
+     nullptr},
+    {"key-shape", TEXT_KEY_SHAPE_QUESTION, TEXT_KEY_SHAPE_CAPTION, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, "150",
+     nullptr},
+    {"key-lowered", TEXT_KEY_MEMORY_LOWERED, TEXT_SEAL_CAPTION, MB_ICONINFORMATION | MB_OK, "512", "256"},
 };
 int g_seconds;
 
@@ -105,8 +121,8 @@ int ShowBox(const char* name) {
   for (const auto& box : kBoxes) {
     if (strcmp(box.name, name) != 0) continue;
     char text[1024];
-    wsprintfA(text, box.text, "C:\\Users\\sorrel\\USB\\\x83\x7d\x83\x43\x83\x4c\x81\x5b.key",
-              "E:\\sorrel\\\x83\x7d\x83\x43\x83\x4c\x81\x5b.key");  // マイキー.key
+    wsprintfA(text, box.text, box.first ? box.first : "C:\\Users\\sorrel\\USB\\\x83\x7d\x83\x43\x83\x4c\x81\x5b.key",
+              box.second ? box.second : "E:\\sorrel\\\x83\x7d\x83\x43\x83\x4c\x81\x5b.key");  // マイキー.key
     SetTimer(nullptr, 0, 100, PlaceBox);
     MessageBoxA(nullptr, text, box.caption, box.type);
     return 0;

@@ -1,6 +1,7 @@
 # Fails unless EXE imports from USER32, KERNEL32, COMDLG32 and the C runtime
 # only, or from the DLLs listed in ALLOW; and, with FORMAT (pei-i386,
-# pei-x86-64), unless it is a PE of that kind.
+# pei-x86-64), unless it is a PE of that kind; a 32-bit one also unless it is
+# large-address-aware (a 256 MiB key needs the room).
 # cmake -DOBJDUMP=... -DEXE=... [-DALLOW=a.dll;b.dll] [-DFORMAT=...] -P check_imports.cmake
 cmake_minimum_required(VERSION 3.20)
 # objdump translates its labels: read them in the C locale.
@@ -14,6 +15,9 @@ if(FORMAT)
     message(FATAL_ERROR "${EXE} is not ${FORMAT}: ${found}")
   endif()
   message(STATUS "file format ${FORMAT}")
+  if(FORMAT STREQUAL "pei-i386" AND NOT dump MATCHES "large address aware")
+    message(FATAL_ERROR "${EXE} is not linked large-address-aware")
+  endif()
 endif()
 string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${dump}")
 if(NOT lines)

@@ -179,6 +179,7 @@ TEST(CliArguments, RefusesUsageErrorsWithTheirReason) {
       {{"new-key", "--length", "8", "a.key"}, "does not apply to new-key"},
       {{"new-key", "--force=yes", "a.key"}, "--force takes no value"},
       {{"new-key", ""}, "empty value for FILE"},
+      {{"new-key", "--kdf-memory", "257", "a.key"}, "--kdf-memory takes MiB from 8 to 256"},
       {{"init"}, "init needs --key FILE"},
       {{"init", "--key"}, "--key needs a value"},
       {{"init", "--key", "k", "extra"}, "unexpected argument"},

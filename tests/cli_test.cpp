@@ -929,6 +929,7 @@ TEST_F(Cli, VerifySaysWhetherTheKeyPasswordUnmasksTheKey) {
       {"200 bytes", good + std::string(97, 'x'), "", 1, "at least 105 bytes, where a key file has 103"},
       {"one byte flipped", flipped, kp, 1, "(or the key file is damaged)"},
       {"no zero byte at the end", noZero, "", 1, "its last byte is 0x78, where a key file has 0x00"},
+      {"a sealed key cut short", "SorrelSK" + good, "", 1, "a damaged sealed key: at least 105 bytes"},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteBytes(dir + "v.key", c.bytes));
@@ -936,8 +937,12 @@ TEST_F(Cli, VerifySaysWhetherTheKeyPasswordUnmasksTheKey) {
     EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
     EXPECT_TRUE(Contains(run.status == 0 ? run.out : run.err, c.message)) << c.name << " gave: " << run.out << run.err;
   }
+  // --no-verify never derives from a damaged sealed key.
+  CliRun run = RunCli({"generate", "--settings", settings, "--key", dir + "v.key", "--no-verify", "a.example"}, kp);
+  EXPECT_EQ(run.status, 1) << run.out;
+  EXPECT_TRUE(Contains(run.err, "nothing derived")) << run.err;
   // Without --key, the key file the settings name.
-  CliRun run = RunCli({"verify", "--settings", settings}, Terminal(kp));
+  run = RunCli({"verify", "--settings", settings}, Terminal(kp));
   EXPECT_EQ(run.status, 0) << run.err;
 }
 

@@ -2,8 +2,9 @@
 """The sealed key file written a second time, over PyNaCl's Argon2id and
 XChaCha20-Poly1305: writes the engine test's table of cases (C++
 initialisers, byte strings in hex). The two published vectors first, then
-random pools, key passwords, salts and nonces at the smallest parameters.
-Usage: sealed_key_reference.py OUTPUT"""
+random pools, key passwords, salts and nonces at the smallest parameters;
+and into NOT_KEYS, files sealed to the format whose pools are not keys.
+Usage: sealed_key_reference.py OUTPUT NOT_KEYS"""
 import random
 import sys
 
@@ -21,6 +22,23 @@ def seal(pool, key_password, derivation, passes, memory_kib, salt, nonce):
     return header + sodium.crypto_aead_xchacha20poly1305_ietf_encrypt(pool, header, nonce, key)
 
 
+def write(path, cases):
+    with open(path, "w") as out:
+        for pool, password, derivation, passes, memory, salt, nonce in cases:
+            sealed = seal(pool, password, derivation, passes, memory, salt, nonce)
+            out.write('{"%s", "%s", %d, %d, %d, "%s", "%s", "%s"},\n' % (
+                pool.hex(), password.hex(), derivation, passes, memory, salt.hex(), nonce.hex(), sealed.hex()))
+
+
+def not_keys(rng):
+    swapped = bytearray(ALPHABET)
+    swapped[0] = ord("A")  # one digit three times short, "A" twice
+    pools = [b"A" * 102, bytes(102), bytes(swapped), bytes(rng.randrange(256) for _ in range(102)),
+             ALPHABET[:101] + b"\x00"]
+    return [(pool, b"correct horse", 1 + i % 2, 1, 8192, bytes([i]) * 16, bytes([i]) * 24)
+            for i, pool in enumerate(pools)]
+
+
 def main():
     rng = random.Random(21)
     cases = [
@@ -34,11 +52,7 @@ def main():
         salt = bytes(rng.randrange(256) for _ in range(16))
         nonce = bytes(rng.randrange(256) for _ in range(24))
         cases.append((bytes(pool), password, rng.choice([1, 2]), rng.choice([1, 2]), 8192, salt, nonce))
-    with open(sys.argv[1], "w") as out:
-        for pool, password, derivation, passes, memory, salt, nonce in cases:
-            sealed = seal(pool, password, derivation, passes, memory, salt, nonce)
-            out.write('{"%s", "%s", %d, %d, %d, "%s", "%s", "%s"},\n' % (
-                pool.hex(), password.hex(), derivation, passes, memory, salt.hex(), nonce.hex(), sealed.hex()))
-
+    write(sys.argv[1], cases)
+    write(sys.argv[2], not_keys(rng))
 
 main()

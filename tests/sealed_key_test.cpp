@@ -121,12 +121,43 @@ TEST(SealedKey, RefusesWhatItCannotOpen) {
   }
   OpenedKey key;
   EXPECT_EQ(KEY_OPEN_WRONG_PASSWORD, OpenKey(U(good), SEALED_KEY_SIZE, "correct horse", true, &key));
-  for (int size : {SEALED_KEY_SIZE - 1, SEALED_KEY_SIZE + 1}) {
-    std::string other = good;
-    other.resize(size, '\0');
-    EXPECT_FALSE(IsSealedKey(U(other), size));
-    EXPECT_EQ(KEY_OPEN_WRONG_SIZE, OpenKey(U(other), size, password.c_str(), true, &key));
+}
+
+// Sealed to the format by the reference, opening with their key password,
+// yet holding no key pool.
+const Case NOT_KEYS[] = {
+#include "sealed_not_keys.inc"
+};
+
+// Nothing derives from a sealed file whose pool is not a key, from a sealed
+// key cut short or grown (even unchecked), nor past the memory the process has.
+TEST(SealedKey, OnlyAKeyOpens) {
+  for (const Case& c : NOT_KEYS) {
+    OpenedKey key;
+    for (bool check : {true, false}) {
+      EXPECT_EQ(KEY_OPEN_NOT_A_KEY, OpenKey(U(Bytes(c.sealedHex)), SEALED_KEY_SIZE, "correct horse", check, &key))
+          << c.poolHex;
+      EXPECT_EQ(0, key.count);
+      EXPECT_EQ(std::string(sizeof key.bytes, '\0'), std::string((const char*)key.bytes, sizeof key.bytes));
+    }
   }
+  const Case& c = REFERENCE_CASES[1];  // 1 pass, 8 MiB
+  const std::string good = Bytes(c.sealedHex), password = Bytes(c.keyPasswordHex);
+  const std::string path = ScratchDir("sealed-damaged") + "k.key";
+  for (size_t size : {8, 100, 150, 177, 179, 10000}) {
+    std::string damaged = good;
+    damaged.resize(size, 'x');
+    ASSERT_TRUE(WriteBytes(path, damaged));
+    unsigned char file[KEY_BUFFER_SIZE];
+    const int count = ReadKeyFile(path.c_str(), file);
+    OpenedKey key;
+    EXPECT_EQ(KEY_OPEN_DAMAGED, CheckKeyFileShape(file, count)) << size;
+    EXPECT_EQ(KEY_OPEN_DAMAGED, OpenKey(file, count, password.c_str(), false, &key)) << size;
+  }
+  g_sealMemoryLimitKiB = c.memoryKiB - 1;
+  OpenedKey key;
+  EXPECT_EQ(KEY_OPEN_NO_MEMORY, OpenKey(U(good), SEALED_KEY_SIZE, password.c_str(), true, &key));
+  g_sealMemoryLimitKiB = 0;
 }
 
 // The reader gives a sealed key whole and any other file as it always has.

@@ -26,6 +26,9 @@ extern UINT g_clipboardClearMs;
 struct KeyPasswordRequest {
   const char* keyPath;  // the key file the key password must open; null: nothing is checked
   bool opened;          // set on acceptance: the key opened (an original key passed the key check)
+  // Another key file the user chose where this one could not be used; keyPath
+  // then points here.
+  char chosen[PATH_CAPACITY];
 };
 
 INT_PTR CALLBACK MainDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,6 +7,7 @@
 #include "settings.h"
 #include "text.h"
 #include "texts.h"
+#include "window_services.h"
 
 namespace {
 
@@ -17,6 +18,8 @@ struct KeptKey {
   OpenedKey key;
 };
 KeptKey g_kept;
+// The MiB the last key that found no memory asked for, for its message.
+uint32_t g_neededMiB;
 
 bool IsKept(const unsigned char* file, int count, const char* keyPassword) {
   return g_kept.held && count == SEALED_KEY_SIZE && memcmp(g_kept.file, file, SEALED_KEY_SIZE) == 0 &&
@@ -35,6 +38,7 @@ KeyOpenStatus OpenKeyKept(const unsigned char* file, int count, const char* keyP
   HCURSOR before = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
   const KeyOpenStatus status = OpenKey(file, count, keyPassword, checkOriginal, out);
   SetCursor(before);
+  if (status == KEY_OPEN_NO_MEMORY) g_neededMiB = out->seal.memoryKiB / 1024;
   if (status == KEY_OPEN_OK) KeepOpenedKey(file, count, keyPassword, *out);
   return status;
 }
@@ -63,9 +67,30 @@ const char* SealedKeyProblem(KeyOpenStatus status, const char* wrongPasswordText
       return wrongPasswordText;
     case KEY_OPEN_UNSUPPORTED:
       return TEXT_KEY_UNSUPPORTED;
-    case KEY_OPEN_NO_MEMORY:
-      return TEXT_KEY_NO_MEMORY;
+    case KEY_OPEN_NO_MEMORY: {
+      static char text[512];
+      char mib[16];
+      wsprintfA(mib, "%lu", (unsigned long)g_neededMiB);
+      wsprintfA(text, TEXT_KEY_NEEDS_MEMORY, mib);
+      return text;
+    }
+    case KEY_OPEN_DAMAGED:
+      return TEXT_KEY_DAMAGED;
+    case KEY_OPEN_NOT_A_KEY:
+      return TEXT_KEY_NOT_A_KEY;
     default:
       return nullptr;
   }
+}
+
+bool MayOpenKey(HWND owner, const unsigned char* file, int count, const char* keyPassword) {
+  SealParameters p;
+  if (!IsSealedKey(file, count) || ReadSealParameters(file, &p) != SEAL_OK || !IsLargeSealKey(p) ||
+      IsKept(file, count, keyPassword)) {
+    return true;
+  }
+  char mib[16];
+  wsprintfA(mib, "%lu", (unsigned long)(p.memoryKiB / 1024));
+  return ShowFormatted(owner, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_LARGE_KEY_CAPTION,
+                       TEXT_LARGE_KEY_QUESTION, mib) == IDYES;
 }

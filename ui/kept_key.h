@@ -3,6 +3,8 @@
 // password change. ForgetKeptKey wipes it at exit.
 #pragma once
 
+#include <windows.h>
+
 #include "key_open.h"
 
 // OpenKey, with a wait cursor while Argon2id runs. A sealed key that opened
@@ -21,5 +23,11 @@ void ForgetKeptKey();
 // without the key password; 0 for a key of the original form or no key.
 int KeyFileDerivation(const char* path);
 
-// The message for a sealed key that did not open, or null for the other statuses.
+// The message for a key that did not open for want of the key password,
+// memory or a key in the file, or null for the other statuses.
 const char* SealedKeyProblem(KeyOpenStatus status, const char* wrongPasswordText);
+
+// Whether the key may be opened: anything but a sealed key asking more memory
+// than a new key may, or one already kept, at once; such a key once the user
+// said yes to how much memory and time it takes.
+bool MayOpenKey(HWND owner, const unsigned char* file, int count, const char* keyPassword);

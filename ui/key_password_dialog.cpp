@@ -20,15 +20,37 @@ struct KeyPasswordWork {
   OpenedKey key;
 };
 
+// Offers the open chooser after problem, for a key file that cannot be used
+// whatever the key password: a file chosen becomes the request's key file.
+void OfferOtherKey(HWND hwnd, KeyPasswordRequest* request, const char* problem) {
+  char text[1024];
+  CopyText(text, sizeof text, problem);
+  AppendText(text, sizeof text, TEXT_CHOOSE_OTHER_KEY);
+  if (MessageBoxA(hwnd, text, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO) != IDYES) return;
+  char path[PATH_CAPACITY];
+  if (!ChooseOpenFile(path, TEXT_OPEN_KEY_FILE_TITLE, KEY_FILE_FILTER)) return;
+  CopyText(request->chosen, sizeof request->chosen, path);
+  request->keyPath = request->chosen;
+}
+
 // Whether the key password may be taken: the key opens, or there is nothing
 // it could be checked against, or the user goes on with an original key that
-// the key password does not unmask. A refusal has been shown.
+// the key password does not unmask, or with a file of another shape. A
+// refusal has been shown.
 bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
   request->opened = false;
   if (!request->keyPath) return true;
-  // An unreadable key file is the generate command's to report, with its path.
   const int count = ReadKeyFile(request->keyPath, w->file);
-  if (count == 0) return true;
+  if (count == 0) {
+    // A missing key file is the generate command's to report, with the paths
+    // it looked at; one that is there but gives nothing cannot be used.
+    if (GetFileAttributesA(request->keyPath) == INVALID_FILE_ATTRIBUTES) return true;
+    char text[512];
+    wsprintfA(text, TEXT_KEY_FILE_UNREADABLE, request->keyPath);
+    OfferOtherKey(hwnd, request, text);
+    return false;
+  }
+  if (!MayOpenKey(hwnd, w->file, count, w->keyPassword)) return false;
   const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, true, &w->key);
   switch (status) {
     case KEY_OPEN_OK:
@@ -38,20 +60,38 @@ bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
       return MessageBoxA(hwnd, TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION,
                          MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
     case KEY_OPEN_WRONG_PASSWORD:
-    case KEY_OPEN_NO_MEMORY:
-      ShowError(hwnd, SealedKeyProblem(status, TEXT_KEY_NOT_OPENED));
+      ShowError(hwnd, TEXT_KEY_NOT_OPENED);
       return false;
-    case KEY_OPEN_UNSUPPORTED:
-      // Typing again cannot help; the settings dialog can name another key.
-      ShowError(hwnd, TEXT_KEY_UNSUPPORTED);
-      return true;
+    case KEY_OPEN_NO_MEMORY:
+    case KEY_OPEN_DAMAGED:
+    case KEY_OPEN_NOT_A_KEY:
+      // Typing again cannot help: another key file can.
+      OfferOtherKey(hwnd, request, SealedKeyProblem(status, TEXT_KEY_NOT_OPENED));
+      return false;
+    case KEY_OPEN_UNSUPPORTED: {
+      // The settings dialog can name another key too, as it always could.
+      const char* before = request->keyPath;
+      OfferOtherKey(hwnd, request, TEXT_KEY_UNSUPPORTED);
+      return request->keyPath == before;
+    }
     case KEY_OPEN_WRONG_SIZE:
     case KEY_OPEN_NO_FINAL_ZERO:
       break;
   }
-  // Not a key of the usual shape: nothing tells a right key password from a
-  // wrong one, and it derives as it always has.
-  return true;
+  // Not a key of either form: nothing tells a right key password from a
+  // wrong one. It derives as it always has, if the user says so.
+  char bytes[16];
+  wsprintfA(bytes, "%d", count);
+  if (ShowFormatted(hwnd, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_KEY_SHAPE_CAPTION, TEXT_KEY_SHAPE_QUESTION,
+                    bytes) == IDYES) {
+    return true;
+  }
+  char path[PATH_CAPACITY];
+  if (ChooseOpenFile(path, TEXT_OPEN_KEY_FILE_TITLE, KEY_FILE_FILTER)) {
+    CopyText(request->chosen, sizeof request->chosen, path);
+    request->keyPath = request->chosen;
+  }
+  return false;
 }
 
 void OnOk(HWND hwnd, KeyPasswordRequest* request) {

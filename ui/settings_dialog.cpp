@@ -99,7 +99,12 @@ bool WriteSealed(HWND hwnd, const char* path, OpenedKey* key, const char* keyPas
 bool KeyFits(HWND hwnd, ConfirmWork* w, bool derivation2) {
   SealParameters header;
   const int count = ReadNamedKey(hwnd, w->path, w->file, &header);
+  if (IsDamagedSealedKey(w->file, count)) {
+    ShowError(hwnd, TEXT_KEY_DAMAGED);
+    return false;
+  }
   if (IsSealedKey(w->file, count)) {
+    if (!MayOpenKey(hwnd, w->file, count, w->keyPassword)) return false;
     const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, false, &w->key);
     if (const char* problem = SealedKeyProblem(status, TEXT_KEY_NOT_OPENED)) {
       ShowError(hwnd, problem);
@@ -112,13 +117,33 @@ bool KeyFits(HWND hwnd, ConfirmWork* w, bool derivation2) {
         IDOK) {
       return false;
     }
-    return WriteSealed(hwnd, w->path, &w->key, w->keyPassword, params, w->sealed);
+    // Sealed again, a key keeps at most what every front end can open.
+    const uint32_t before = params.memoryKiB;
+    const bool lowered = LowerToMakeLimit(&params);
+    if (!WriteSealed(hwnd, w->path, &w->key, w->keyPassword, params, w->sealed)) return false;
+    if (lowered) {
+      char from[16], to[16];
+      wsprintfA(from, "%lu", (unsigned long)(before / 1024));
+      wsprintfA(to, "%lu", (unsigned long)(params.memoryKiB / 1024));
+      ShowFormatted(hwnd, MB_ICONINFORMATION | MB_OK, TEXT_SEAL_CAPTION, TEXT_KEY_MEMORY_LOWERED, from, to);
+    }
+    return true;
   }
-  if (count > 0 && CheckKeyPassword(w->file, count, w->keyPassword) == KEY_PASSWORD_MISMATCH) {
-    return MessageBoxA(hwnd, TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION,
-                       MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+  if (count == 0) return true;
+  switch (CheckKeyPassword(w->file, count, w->keyPassword)) {
+    case KEY_OK:
+      return true;
+    case KEY_PASSWORD_MISMATCH:
+      return MessageBoxA(hwnd, TEXT_KEY_MISMATCH_QUESTION, TEXT_KEY_MISMATCH_CAPTION,
+                         MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    case KEY_WRONG_SIZE:
+    case KEY_NO_FINAL_ZERO:
+      break;
   }
-  return true;
+  char bytes[16];
+  wsprintfA(bytes, "%d", count);
+  return ShowFormatted(hwnd, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2, TEXT_KEY_SHAPE_CAPTION,
+                       TEXT_KEY_SHAPE_QUESTION_SETTINGS, bytes) == IDYES;
 }
 
 void OnInit(HWND hwnd) {

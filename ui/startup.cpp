@@ -42,13 +42,17 @@ bool KeyFileBesideProgram(char* beside) {
 bool ReturningStart(HWND mainWindow) {
   char beside[PATH_CAPACITY];
   const bool moved = KeyFileBesideProgram(beside);
-  KeyPasswordRequest request = {moved ? beside : g_settings.keyFilePath, false};
+  KeyPasswordRequest request = {moved ? beside : g_settings.keyFilePath, false, {}};
   if (RunKeyPasswordDialog(mainWindow, &request) == DIALOG_CANCELLED) {
     EndDialog(mainWindow, DIALOG_CANCELLED);
     return true;
   }
   CopyText(g_activeKeyPassword, sizeof g_activeKeyPassword, g_pendingKeyPassword);
-  if (moved && request.opened) {
+  if (request.keyPath == request.chosen) {
+    // Another key file chosen in place of one that could not be used.
+    CopyText(g_settings.keyFilePath, sizeof g_settings.keyFilePath, request.chosen);
+    if (!SaveSettings(g_settings)) ShowError(mainWindow, TEXT_SETTINGS_NOT_SAVED);
+  } else if (moved && request.opened) {
     char before[PATH_CAPACITY];
     CopyText(before, sizeof before, g_settings.keyFilePath);
     CopyText(g_settings.keyFilePath, sizeof g_settings.keyFilePath, beside);
@@ -75,8 +79,9 @@ bool StartupCheck(HWND mainWindow) {
       EndDialog(mainWindow, DIALOG_CANCELLED);
       return true;
     }
-    KeyPasswordRequest request = {g_pendingKeyFilePath, false};
+    KeyPasswordRequest request = {g_pendingKeyFilePath, false, {}};
     result = RunKeyPasswordDialog(mainWindow, &request);
+    if (request.keyPath == request.chosen) CopyText(g_pendingKeyFilePath, sizeof g_pendingKeyFilePath, request.chosen);
   }
   if (result == DIALOG_CANCELLED) {
     EndDialog(mainWindow, DIALOG_CANCELLED);

@@ -28,8 +28,41 @@
 #define TEXT_KEY_NOT_OPENED                                                          \
   "キーパスワードが違うか、キーファイルが壊れています。\n" \
   "入力の誤り、Caps Lock、全角入力のままになっていないかを確かめて、もう一度入力してください"
-#define TEXT_KEY_UNSUPPORTED \
-  "このバージョンでは読めない形式のキーファイルです。\n新しいバージョンのSorrelで開いてください"
+#define TEXT_KEY_UNSUPPORTED                                                            \
+  "新しいバージョンで作られたか、壊れたキーファイルです。\n" \
+  "新しいバージョンのSorrelで開くか、キーファイルのバックアップを使ってください"
+#define TEXT_KEY_DAMAGED                                                                                                                            \
+  "キーファイルが壊れています。暗号化されたキーの一部が欠けているか、余分なデータが付いています。\n" \
+  "このファイルからはパスワードを生成できません。キーファイルのバックアップを使ってください"
+#define TEXT_KEY_NOT_A_KEY                                                                        \
+  "キーファイルの中身はキーではありません。\n"                                \
+  "このキーパスワードで開けますが、Sorrelが作ったキーではないため、" \
+  "このファイルからはパスワードを生成できません"
+// %s: the MiB the key asks for.
+#define TEXT_KEY_NEEDS_MEMORY                                                                                                             \
+  "このキーを開くには %s MiB のメモリーが必要ですが、このプログラムでは確保できませんでした。\n" \
+  "メモリーの多いコンピューターで開いて暗号化し直すと、どのプログラムでも開けるようになります"
+#define TEXT_LARGE_KEY_CAPTION "キーファイルを開く"
+// %s: the MiB the key asks for.
+#define TEXT_LARGE_KEY_QUESTION                                                                                                              \
+  "このキーファイルは、開くのに %s MiB のメモリーを使います（新しく作るキーは 256 MiB までです）。\n" \
+  "開き終わるまでしばらく時間がかかり、その間このウィンドウは操作できません。\n\n"                      \
+  "開きますか？"
+// %s: the key file's path.
+#define TEXT_KEY_FILE_UNREADABLE "キーファイルを読み込めないか、空のファイルです。\n%s"
+#define TEXT_KEY_SHAPE_CAPTION "キーファイルの確認"
+#define TEXT_CHOOSE_OTHER_KEY "\n\n別のキーファイルを選びますか？"
+// %s: the file's byte count.
+#define TEXT_KEY_SHAPE                                                                                                                                              \
+  "このファイルはキーファイルの形をしていません（%s バイト。キーファイルは103バイトで、最後のバイトが0です）。\n" \
+  "キーパスワードが正しいかどうかを確かめられません。\n\n"
+#define TEXT_KEY_SHAPE_GO_ON \
+  "[はい]でこのまま使うと、これまでとは違うパスワードが生成されることがあります。このまま使いますか？"
+#define TEXT_KEY_SHAPE_QUESTION TEXT_KEY_SHAPE "[いいえ]で別のキーファイルを選びます。\n" TEXT_KEY_SHAPE_GO_ON
+#define TEXT_KEY_SHAPE_QUESTION_SETTINGS TEXT_KEY_SHAPE "[いいえ]で設定に戻ります。\n" TEXT_KEY_SHAPE_GO_ON
+// %s, %s: the MiB the key asked for, and 256.
+#define TEXT_KEY_MEMORY_LOWERED \
+  "このキーは開くのに %s MiB のメモリーを使っていたため、どのプログラムでも開ける %s MiB で暗号化し直しました"
 #define TEXT_KEY_NO_MEMORY \
   "メモリーが足りないため、キーファイルを開けません。\nほかのプログラムを閉じてから、もう一度試してください"
 #define TEXT_KEY_MISMATCH_CAPTION "キーパスワードの確認"

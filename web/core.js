@@ -19,7 +19,7 @@ const S = {
   KEY_CREATE_FAILED: 13, KEY_GENERATED: 14, SETTINGS_NOT_READ: 15, UNMAPPABLE: 16, TEXT_TOO_LONG: 17,
   LABEL_DERIVATION_2: 18, CHANGE_NOT_UNMASKED: 19, NEW_KEY_PASSWORD_SAME: 20, KEY_PASSWORD_CHANGED: 21,
   KEY_FILE_EMPTY: 22, KEY_UNSUPPORTED: 23, KEY_WRONG_PASSWORD: 24, KEY_NO_MEMORY: 25, SEAL_FAILED: 26,
-  KEY_NOT_OPEN: 27,
+  KEY_NOT_OPEN: 27, KEY_DAMAGED: 30, KEY_NOT_A_KEY: 31, WORKER_FAILED: 32,
 };
 const ALL_CLASSES = 2 | 4 | 8 | 16;
 const DERIVATION_2 = 32;
@@ -27,6 +27,8 @@ const KEY_INPUT_LIMIT = 179;  // one byte more than a sealed key, as ReadKeyFile
 const SEALED_SIZE = 178;
 const POOL_SIZE = 103;
 const SETTINGS_SIZE = 524;
+// The most memory a key is made or sealed again with (KiB); a larger one is opened only when the user says yes.
+const MAKE_MAX_KIB = 262144;
 
 // What iconv's CP932 gives beyond reversing the browser's Shift_JIS decoder:
 // its many-to-one mappings and its choice among duplicate codes.
@@ -131,26 +133,18 @@ function workerMain() {
   };
 }
 
-// The same job on this thread, where a worker cannot start: the page waits.
-function runHere(calls, inputs, outputs) {
-  for (const [which, bytes] of inputs) memory().set(bytes, wasm.webBuffer(which));
-  let status = 0;
-  for (const [name, ...args] of calls) if ((status = wasm[name](...args)) !== 0) break;
-  return { status, outputs: status ? [] : outputs.map(([which, n]) => bytesOf(which, n)) };
-}
-
-
-// wanted() says whether the result is still wanted when the job has to run here.
+// wanted() says whether a failure is still worth saying (else: null).
 function workerJob(calls, inputs, outputs, wanted) {
   return new Promise((resolve) => {
     let worker;
-    // After a moment, so that the page shows what it is doing first.
-    const here = () => setTimeout(() => resolve(wanted() ? runHere(calls, inputs, outputs) : null), 50);
+    // Argon2id runs in the worker only: this page's own memory would keep
+    // its block for good. A worker that cannot run is said so.
+    const failed = () => resolve(wanted() ? { status: S.WORKER_FAILED, outputs: [] } : null);
     try {
       worker = spare || new Worker(workerUrl);
       spare = null;
     } catch (e) {
-      return here();
+      return failed();
     }
     const end = (result) => {
       worker.terminate();
@@ -163,7 +157,7 @@ function workerJob(calls, inputs, outputs, wanted) {
       e.preventDefault();
       worker.terminate();
       job = null;
-      here();
+      failed();
     };
     worker.postMessage({ module: wasmModule, calls, inputs, outputs });
   });

@@ -9,7 +9,8 @@
 // Where each status is shown, besides #message.
 const FIELD_OF = {
   [S.KEY_FILE_NOT_READ]: 'key-file', [S.KEY_WRONG_SHAPE]: 'key-file', [S.KEY_FILE_EMPTY]: 'key-file',
-  [S.KEY_UNSUPPORTED]: 'key-file', [S.KEY_NO_MEMORY]: 'key-file',
+  [S.KEY_UNSUPPORTED]: 'key-file', [S.KEY_NO_MEMORY]: 'key-file', [S.KEY_DAMAGED]: 'key-file',
+  [S.KEY_NOT_A_KEY]: 'key-file', [S.WORKER_FAILED]: 'key-password',
   [S.PASS_PHRASE_TOO_SHORT]: 'pass-phrase', [S.LENGTH_TOO_SMALL]: 'length', [S.LENGTH_TOO_LARGE]: 'length',
   [S.NO_CLASS]: 'classes', [S.DERIVE_FAILED]: 'key-password', [S.KEY_PASSWORD_TOO_SHORT]: 'key-password',
   [S.KEY_PASSWORD_MISMATCH]: 'key-password', [S.KEY_WRONG_PASSWORD]: 'key-password',
@@ -36,6 +37,12 @@ let lockTimer = 0;
 let keyName = '';  // the key file in use, for messages and the name of a new copy
 let lockedName = '';  // the key file in use before the lock
 let keyGen = 0;  // counts the keys taken into use, so that a late result for another key is dropped
+let sealNote = '';  // what the last seal lowered, said with its success
+const takeSealNote = () => {
+  const note = sealNote;
+  sealNote = '';
+  return note;
+};
 let jobs = Promise.resolve();  // the last job asked for
 let opening = null;  // the opening under way: { gen, password, promise }
 let settingsFrom = { how: 'default', name: '' };  // where the settings record came from
@@ -183,6 +190,11 @@ function ensureOpen() {
     password.fill(0);
     return opening.promise;
   }
+  const kib = wasm.webKeyMemoryKiB();
+  if (kib > MAKE_MAX_KIB && !confirm(`このキーファイルは、開くのに ${kib / 1024} MiB のメモリーを使います（新しく作るキーは 256 MiB までです）。開き終わるまでしばらく時間がかかることがあります。開きますか？`)) {
+    password.fill(0);
+    return Promise.resolve(null);
+  }
   const gen = keyGen;
   const key = bytesOf(BUF.KEY, wasm.webKeyCount());
   const doing = `キーを開いています（Argon2id、${wasm.webKeyMemoryKiB() / 1024} MiB）。数秒かかることがあります…`;
@@ -231,6 +243,12 @@ async function checkKeyPassword() {
 // open, under name. Its status, or null when the lock ended it; a failure is
 // shown beside field.
 async function seal(pool, password, passes, memoryKiB, derivation, name, doing, field = 'key-file') {
+  // The module seals again with at most 256 MiB, whatever the key had.
+  sealNote = '';
+  if (memoryKiB > MAKE_MAX_KIB) {
+    sealNote = `\nこのキーは開くのに ${memoryKiB / 1024} MiB を使っていたため、どのプログラムでも開ける 256 MiB で暗号化し直しました。`;
+    memoryKiB = MAKE_MAX_KIB;
+  }
   const mib = (memoryKiB || 65536) / 1024;
   const gen = keyGen;
   const done = await inWorker([['webSeal', passes, memoryKiB, derivation]],
@@ -303,7 +321,7 @@ async function changeKeyDerivation() {
   showSettings();
   if (status !== S.OK) return;
   offerKey(name);
-  say(`生成方式を${want}に変えたキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このキーから作るパスワードはすべて変わりました。`);
+  say(`生成方式を${want}に変えたキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このキーから作るパスワードはすべて変わりました。` + takeSealNote());
 }
 
 // --- remembering a sealed key in this browser.
@@ -578,7 +596,7 @@ async function changeKeyPassword() {
   keyName = name;
   $('key-password').value = $(ids[0]).value;
   for (const id of ids) $(id).value = '';
-  say(text(S.KEY_PASSWORD_CHANGED) + `\n新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このページは新しいキーとキーパスワードを使用しています。`);
+  say(text(S.KEY_PASSWORD_CHANGED) + `\n新しいキーファイルを「${name}」として保存しました。元のキーファイルと置き換えてください。このページは新しいキーとキーパスワードを使用しています。` + takeSealNote());
 }
 
 // --- forgetting: the lock button, and the page hidden for 5 minutes.

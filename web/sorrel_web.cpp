@@ -71,6 +71,9 @@ enum WebStatus {
   WEB_KEY_NOT_OPEN,   // a sealed key not yet opened with this key password: the page opens it, then asks again
   WEB_SITES_REFUSED,  // the page names the line and what is wrong (webSitesProblem)
   WEB_SITE_TOO_LONG,  // the pass phrase with '#' and the site's counter
+  WEB_KEY_DAMAGED,    // %s: the file's name
+  WEB_KEY_NOT_A_KEY,  // %s: the file's name
+  WEB_WORKER_FAILED,  // the page's own: its worker did not start or failed
   WEB_STATUS_COUNT,
 };
 
@@ -107,6 +110,9 @@ const char* const TEXTS[WEB_STATUS_COUNT] = {
     "",
     TEXT_SITE_FILE_MEND_TO_GENERATE,
     TEXT_SITE_PASS_PHRASE_TOO_LONG,
+    TEXT_WEB_KEY_DAMAGED,
+    TEXT_WEB_KEY_NOT_A_KEY,
+    TEXT_WEB_WORKER_FAILED,
 };
 
 enum {
@@ -186,6 +192,10 @@ int FromOpenStatus(KeyOpenStatus status) {
       return WEB_KEY_WRONG_PASSWORD;
     case KEY_OPEN_NO_MEMORY:
       return WEB_KEY_NO_MEMORY;
+    case KEY_OPEN_DAMAGED:
+      return WEB_KEY_DAMAGED;
+    case KEY_OPEN_NOT_A_KEY:
+      return WEB_KEY_NOT_A_KEY;
     case KEY_OPEN_WRONG_SIZE:
     case KEY_OPEN_NO_FINAL_ZERO:
       break;
@@ -263,7 +273,7 @@ WEB_EXPORT int webExportPool() {
 // BUF_KEY_PASSWORD; BUF_POOL is wiped.
 WEB_EXPORT int webUsePool() {
   Close();
-  if (!IsSealed() || g_pool[KEY_POOL_LENGTH] != 0) {
+  if (!IsSealed() || g_pool[KEY_POOL_LENGTH] != 0 || !IsKeyPool(g_pool)) {
     WipeMemory(g_pool, sizeof g_pool);
     return WEB_KEY_NOT_OPEN;
   }
@@ -286,6 +296,8 @@ WEB_EXPORT int webSeal(unsigned passes, unsigned memoryKiB, int derivation) {
   if (passes) params.passes = passes;
   if (memoryKiB) params.memoryKiB = memoryKiB;
   if (derivation) params.derivation = derivation;
+  // Sealed again, a key keeps at most what every front end can open.
+  LowerToMakeLimit(&params);
   unsigned char sealed[SEALED_KEY_SIZE];
   OpenedKey pool;
   memset(&pool, 0, sizeof pool);

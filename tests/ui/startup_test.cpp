@@ -1,3 +1,4 @@
+#include <stdio.h>
 #include <string.h>
 
 #include "resource.h"
@@ -241,5 +242,48 @@ TEST_F(Startup, TheKeyPasswordMustOpenTheKey) {
     EXPECT_EQ(RunMain(script), 2);
     EXPECT_EQ(box.text, c.sealed ? TEXT_KEY_NOT_OPENED : TEXT_KEY_MISMATCH_QUESTION);
     EXPECT_STREQ(g_activeKeyPassword, c.active);
+  }
+}
+
+// A key file no key password can use (cut short, needing more memory than the
+// process gets, empty) is never taken: the user is offered another key file.
+TEST_F(Startup, AKeyThatCannotBeUsedOffersAnother) {
+  std::string dir = FreshDirectory("startup-other-key");
+  const std::string sealed = ReadBytes(MakeSealedKeyFile(dir, "s.key", "right-key-pass", 2));
+  const std::string other = MakeKeyFile(dir, "other.key", "other-key-pass");
+  char noMemory[512], empty[512];
+  snprintf(noMemory, sizeof noMemory, TEXT_KEY_NEEDS_MEMORY TEXT_CHOOSE_OTHER_KEY, "8");
+  snprintf(empty, sizeof empty, TEXT_KEY_FILE_UNREADABLE TEXT_CHOOSE_OTHER_KEY, (dir + "k.key").c_str());
+  struct Case {
+    std::string bytes;
+    uint32_t memoryLimitKiB;
+    int answer;  // to the offer of another key file
+    std::string text;
+  } cases[] = {
+      {sealed.substr(0, 177), 0, IDYES, TEXT_KEY_DAMAGED TEXT_CHOOSE_OTHER_KEY},
+      {sealed.substr(0, 100), 0, IDNO, TEXT_KEY_DAMAGED TEXT_CHOOSE_OTHER_KEY},
+      {sealed, SEALED_MEMORY_KIB_MIN - 1, IDYES, noMemory},
+      {"", 0, IDYES, empty},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteBytes(dir + "k.key", c.bytes));
+    SettingsRecord saved = SaveDefaultSettings(dir + "k.key");
+    g_sealMemoryLimitKiB = c.memoryLimitKiB;
+    memset(g_activeKeyPassword, 0, sizeof g_activeKeyPassword);
+    SeenWindow offer;
+    UiScript script;
+    script.On(kKeyPassword, EnterKeyPassword("right-key-pass")).AnswerBox(c.answer, &offer);
+    if (c.answer == IDYES) {
+      script.ChooseFile(TEXT_OPEN_KEY_FILE_TITLE, other).On(kKeyPassword, EnterKeyPassword("other-key-pass"));
+      script.On(kMain, CloseMain());
+    } else {
+      script.On(kKeyPassword, [](HWND w) { Click(w, IDCANCEL); });
+    }
+    EXPECT_EQ(RunMain(script), 2);
+    g_sealMemoryLimitKiB = 0;
+    ExpectErrorBox(offer, c.text.c_str(), offer.owner);
+    EXPECT_STREQ(g_activeKeyPassword, c.answer == IDYES ? "other-key-pass" : "");
+    if (c.answer == IDYES) SetDefaultSettings(&saved, other.c_str());
+    EXPECT_EQ(ReadBytes(SettingsFilePath()), std::string((const char*)&saved, sizeof saved));
   }
 }
