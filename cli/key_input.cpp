@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "key_password_change.h"
+#include "key_password_strength.h"
 #include "keyfile.h"
 #include "messages.h"
 #include "platform.h"
@@ -105,6 +106,46 @@ int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* 
   return count;
 }
 
+namespace {
+
+const char* WeaknessWords(KeyPasswordWeakness weakness) {
+  switch (weakness) {
+    case KEY_PASSWORD_COMMON:
+      return _("one of the most common passwords");
+    case KEY_PASSWORD_REPEAT:
+      return _("a repeat of the same characters");
+    case KEY_PASSWORD_SEQUENCE:
+      return _("a sequence, such as abcd or 4321");
+    case KEY_PASSWORD_KEYBOARD:
+      return _("a keyboard row");
+    case KEY_PASSWORD_DATE:
+      return _("a date");
+    case KEY_PASSWORD_SHORT:
+    case KEY_PASSWORD_STRONG:
+      break;
+  }
+  return _("too short for its characters");
+}
+
+// A weak key password is the user's to keep: at a terminal they are asked,
+// from a pipe only warned, so that scripts go on as they did.
+bool StrongOrAccepted(const char* keyPassword) {
+  const KeyPasswordWeakness weakness = JudgeKeyPassword(keyPassword);
+  if (weakness == KEY_PASSWORD_STRONG) return true;
+  Report(_("warning: the key password is easy to guess"), WeaknessWords(weakness));
+  Report(
+      _("whoever copies the key file may try key passwords without limit, the most common first; a longer "
+        "key password, with words of your own, is far harder to guess"));
+  if (!ConsoleInputIsTerminal()) return true;
+  char answer[16];
+  const ConsoleResult r = ConsoleReadLine(_("Use this key password all the same? [y/N] "), answer, sizeof answer);
+  if (r == CONSOLE_OK && (answer[0] == 'y' || answer[0] == 'Y')) return true;
+  Report(_("nothing is written; run the command again and type a stronger key password"));
+  return false;
+}
+
+}  // namespace
+
 bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out) {
   ConsoleResult r = ConsoleReadSecret(prompt, out, TEXT_CAPACITY);
   if (r == CONSOLE_OK) r = ConsoleReadSecret(confirmPrompt, g_keyPasswordConfirm, TEXT_CAPACITY);
@@ -114,7 +155,7 @@ bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out
   }
   switch (CheckNewKeyPassword(out, g_keyPasswordConfirm)) {
     case NEW_KEY_PASSWORD_OK:
-      return true;
+      return StrongOrAccepted(out);
     case NEW_KEY_PASSWORDS_DIFFER:
       Report(_("the two key passwords differ"));
       break;

@@ -40,7 +40,8 @@ bool OpenKeyReported(int count, const char* keyPath, bool checkOriginal, const c
 int ReadKeyAndKeyPassword(const CliOptions& options, char* keyPath, const char* advice);
 
 // Asks for a new key password twice into out, with the key creation dialog's
-// rules: the two the same, then 8 to 63 bytes. False (reported) otherwise.
+// rules: the two the same, then 8 to 63 bytes. False (reported) otherwise, and
+// when a weak one is typed at a terminal and the user does not keep it.
 bool ReadNewKeyPassword(const char* prompt, const char* confirmPrompt, char* out);
 
 // Whether a file can be opened for reading at path.

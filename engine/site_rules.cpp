@@ -206,9 +206,9 @@ bool IsBracketedAddress(Span s) {
 // Characters no host name keeps after IDNA mapping: blanks, the other full
 // stops, full-width forms (mapped to ASCII), C1 controls and the BOM.
 bool IsForeignInHost(uint32_t cp) {
-  return cp < 0xA1 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200B) || cp == 0x2028 || cp == 0x2029 ||
-         cp == 0x202F || cp == 0x205F || cp == 0x3000 || cp == 0x3002 || (cp >= 0xFF01 && cp <= 0xFF5E) ||
-         cp == 0xFF61 || cp == 0xFEFF || cp > 0xFFFF;
+  return cp < 0xA1 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200B) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F ||
+         cp == 0x205F || cp == 0x3000 || cp == 0x3002 || (cp >= 0xFF01 && cp <= 0xFF5E) || cp == 0xFF61 ||
+         cp == 0xFEFF || cp > 0xFFFF;
 }
 
 // One domain of a domains= field, by form only: labels of lower-case
@@ -334,8 +334,8 @@ SiteStatus Parse(SiteFile* file) {
       }
       if (file->count == SITE_LIMIT) return Refuse(file, SITE_TOO_MANY_SITES, line);
       const uint32_t domainsStart = domains.p ? (uint32_t)(domains.p - file->bytes) : 0;
-      file->sites[file->count++] = {(uint32_t)pos, (uint32_t)phraseLength, (uint32_t)n, line, rule,
-                                    domainsStart,  (uint32_t)domains.n,   domainCount};
+      file->sites[file->count++] = {(uint32_t)pos, (uint32_t)phraseLength, (uint32_t)n,         line,
+                                    rule,          domainsStart,           (uint32_t)domains.n, domainCount};
     }
     pos = next;
   }

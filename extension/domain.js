@@ -175,6 +175,7 @@ function scriptsOf(ch) {
 const SCRIPT_MIXES = [['Latn', 'Hani', 'Hira', 'Kana'], ['Latn', 'Hani', 'Bopo'], ['Latn', 'Hani', 'Hang']];
 
 function mixesScripts(label) {
+  if (!/[^\0-\x7f]/.test(label)) return false;  // ASCII letters are all Latin
   const sets = [...label].map(scriptsOf).filter(Boolean);
   if (sets.length === 0 || sets[0].some((s) => sets.every((set) => set.includes(s)))) return false;
   return !SCRIPT_MIXES.some((mix) => sets.every((set) => set.some((s) => mix.includes(s))));

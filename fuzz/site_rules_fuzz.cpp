@@ -1,7 +1,8 @@
 // The sites.txt reader on any bytes: it never reads or writes outside its
 // buffers, a file it accepts is kept byte for byte and every site in it is
 // found again, a refused one names a line of the file and takes no edit, and
-// an edit leaves a file that reads back with that edit and nothing else lost.
+// an edit leaves a file that reads back with that edit and nothing else lost:
+// a rule changed keeps the site's domains, a domain bound adds only itself.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -54,7 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(g_file.size == size && memcmp(g_file.bytes, data, size) == 0);
   FUZZ_CHECK(g_file.count >= 0 && g_file.count <= SITE_LIMIT);
   char phrase[SITE_PASS_PHRASE_CAPACITY];
+  static char domains[SITE_DOMAINS_CAPACITY], after[SITE_DOMAINS_CAPACITY];
   for (int i = 0; i < g_file.count; ++i) {
+    const int n = SiteDomains(&g_file, i, domains, sizeof domains);
+    FUZZ_CHECK(n >= 0 && n <= SITE_DOMAIN_LIMIT && (n == 0) == (domains[0] == 0));
     const SiteRule& r = g_file.sites[i].rule;
     FUZZ_CHECK(r.length >= 0 && r.length <= SITE_LENGTH_MAX);
     FUZZ_CHECK((r.classFlags & ~(uint32_t)(OPT_DIGITS | OPT_LOWER | OPT_UPPER | OPT_SYMBOLS)) == 0);
@@ -68,6 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The first site's rule changed: the same sites, that one with the new rule.
   const int count = g_file.count;
   SitePassPhrase(&g_file, 0, phrase, sizeof phrase);
+  const int domainCount = SiteDomains(&g_file, 0, domains, sizeof domains);
   const SiteRule rule = RuleFrom(data, size);
   const SiteStatus edited = SetSite(&g_file, phrase, rule);
   FUZZ_CHECK(edited == SITE_OK || edited == SITE_FILE_TOO_LARGE);
@@ -77,6 +82,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   FUZZ_CHECK(g_file.status == SITE_OK && g_file.count == count);
   FUZZ_CHECK(FindSite(&g_file, phrase) == 0 && SameRule(g_file.sites[0].rule, rule));
+  FUZZ_CHECK(SiteDomains(&g_file, 0, after, sizeof after) == domainCount && strcmp(after, domains) == 0);
+
+  // The input, up to a TAB or line end, bound as a domain: refused by its
+  // form with nothing changed, or added to that site's domains alone.
+  const std::string domain = typed.substr(0, typed.find_first_of("\t\r\n"));
+  const std::string before(g_file.bytes, g_file.size);
+  const SiteStatus bound = BindSiteDomain(&g_file, 0, domain.c_str());
+  FUZZ_CHECK(bound == SITE_OK || bound == SITE_BAD_DOMAIN || bound == SITE_TOO_MANY_DOMAINS ||
+             bound == SITE_FILE_TOO_LARGE);
+  if (bound != SITE_OK) {
+    FUZZ_CHECK(before == std::string(g_file.bytes, g_file.size));
+  } else {
+    FUZZ_CHECK(g_file.status == SITE_OK && g_file.count == count && FindSite(&g_file, phrase) == 0);
+    const int n = SiteDomains(&g_file, 0, after, sizeof after);
+    FUZZ_CHECK(n == domainCount || n == domainCount + 1);
+    FUZZ_CHECK(strncmp(after, domains, strlen(domains)) == 0 && strstr(after, domain.c_str()));
+  }
   // Removed: one site fewer, and no other gone.
   char second[SITE_PASS_PHRASE_CAPACITY] = "";
   if (count > 1) SitePassPhrase(&g_file, 1, second, sizeof second);

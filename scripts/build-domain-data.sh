@@ -38,7 +38,7 @@ copy() {
   local from=$npm_dir/node_modules/$3
   [ -f "$from/$1" ] || fail "$from/$1 not found: the pinned $3 no longer ships it"
   {
-    printf '/* %s %s\n' "$3" "$(sed -n 's/^ *"version": "\(.*\)",$/\1/p' "$from/package.json" | head -n 1)"
+    printf '/* %s %s\n' "$3" "$(node -p 'require(process.argv[1]).version' "$from/package.json")"
     cat "$from"/LICENSE*
     printf '*/\n'
     grep -v '^//# sourceMappingURL=' "$from/$1"

@@ -17,8 +17,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 what=${1:-test}
 # sorrel-cli's texts in Japanese: its catalogue compiled and checked with
-# gettext, its manual page translated with po4a.
-pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev libsodium-dev dpkg-dev gettext po4a
+# gettext, its manual page translated with po4a. python3-zxcvbn: the list of
+# the most common passwords that the key password estimate is built with.
+pkgs=(cmake ninja-build g++ make googletest libbenchmark-dev libsodium-dev dpkg-dev gettext po4a python3-zxcvbn
       g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
       binutils-mingw-w64-x86-64 wine wine64 locales xvfb xauth fonts-ipafont-gothic)
 # What the packages are made and checked with: the web page is WebAssembly

@@ -3,6 +3,8 @@
 #   sorrel-VERSION-win32.zip, sorrel-VERSION-win64.zip   both programs, the guide, the licence
 #   sorrel-cli_VERSION_amd64.deb                          sorrel-cli and its manual page (this machine's architecture)
 #   sorrel-VERSION-web.html                               the web page, one file that works offline
+#   sorrel-VERSION-web-app.zip                            the web app's folder, for a static HTTPS host
+#   sorrel-VERSION-web-app/                               that folder unpacked, its files in SHA256SUMS too
 #   sorrel-VERSION-extension.zip                          the browser extension (Chromium, Firefox 128+)
 #   BUILDINFO                                             the commit, its time and the tool versions they came from
 #   SHA256SUMS                                            for all of the above
@@ -97,6 +99,7 @@ build_dir() {  # build_dir NAME CMAKE_ARGS...: a MinSizeRel build in build/packa
 }
 
 downloads=()
+listed=()  # in SHA256SUMS besides the downloads
 publish() {  # publish MADE FILE: MADE becomes dist/FILE, one of the downloads
   mv "$1" "$dist/$2" || fail "$2 could not be moved to $dist"
   downloads+=("$2")
@@ -159,6 +162,20 @@ extension_zip() {  # extension_zip FILE: the extension's folder, from the page's
   publish "$stage.zip" "$1"
 }
 
+web_app() {  # web_app FILE: the folder the web page's build made beside the page, zipped
+  local folder=sorrel-$version-web-app stage=$build/package-web/app-zip
+  [ -f "$build/package-web/$folder/index.html" ] || fail "web app: the build wrote no $folder/index.html"
+  rm -rf "$stage" "$stage.zip"
+  mkdir -p "$stage"
+  cp -R "$build/package-web/$folder" "$stage/" || fail "web app: $folder could not be copied"
+  chmod -R u=rwX,go=rX "$stage" && find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} + ||
+    fail "web app: the zip's files could not be given their time and permissions"
+  (cd "$stage" && find "$folder" -type f | sort | zip -X -D -9 -q "$stage.zip" -@) || fail "web app: zip failed"
+  publish "$stage.zip" "$1"
+  cp -pR "$stage/$folder" "$dist/" || fail "web app: $folder could not be copied to $dist"
+  listed+=($(cd "$dist" && find "$folder" -type f | sort))
+}
+
 # The Debian packages whose versions shape the downloads' bytes: compilers,
 # linkers, run-time libraries and headers, the archive writers, emscripten.
 shaping_packages() {
@@ -169,7 +186,7 @@ shaping_packages() {
   local p
   for p in cmake ninja-build dpkg dpkg-dev zip gzip \
     "gcc-$gcc_major" "g++-$gcc_major" "cpp-$gcc_major" "libgcc-$gcc_major-dev" "libstdc++-$gcc_major-dev" \
-    binutils "binutils-${host//_/-}" libc6-dev libsodium-dev \
+    binutils "binutils-${host//_/-}" libc6-dev libsodium-dev python3-zxcvbn \
     gcc-mingw-w64-base mingw-w64-common \
     {gcc,g++}-mingw-w64-{i686,x86-64}-posix gcc-mingw-w64-{i686,x86-64}-posix-runtime \
     binutils-mingw-w64-{i686,x86-64} mingw-w64-{i686,x86-64}-dev \
@@ -217,9 +234,10 @@ make_downloads() {
   windows_zip win64 x86_64 "sorrel-$version-win64.zip"
   debian_package "sorrel-cli_${version}_$(dpkg --print-architecture).deb"
   web_page "sorrel-$version-web.html"
+  web_app "sorrel-$version-web-app.zip"
   extension_zip "sorrel-$version-extension.zip"
   buildinfo >"$dist/BUILDINFO" || fail "BUILDINFO not written"
-  (cd "$dist" && sha256sum "${downloads[@]}" BUILDINFO >SHA256SUMS) || fail "SHA256SUMS not written"
+  (cd "$dist" && sha256sum "${downloads[@]}" "${listed[@]}" BUILDINFO >SHA256SUMS) || fail "SHA256SUMS not written"
   ls -l "$dist"
 }
 

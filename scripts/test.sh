@@ -100,6 +100,13 @@ web_page() {
     /usr/bin/python3 "$root/tests/web/web_test.py" "$page" "$build/native/bin/sorrel-cli"
 }
 stage "web page in headless Chromium, against sorrel-cli and iconv" web_page
+# The web app folder from localhost, as a phone: installable, offline, kept until the user updates.
+web_app() {
+  local page
+  page=$("$root/scripts/build-web.sh" "$build/web") && mkdir -p "$build/web-app-shots" &&
+    /usr/bin/python3 "$root/tests/web/app_test.py" "${page%.html}-app" "$build/native/bin/sorrel-cli" "$build/web-app-shots"
+}
+stage "web app in headless Chromium at phone sizes: installable, offline, updated only when asked" web_app
 # The extension's domain code with the Public Suffix List and confusables it ships.
 domains() {
   "$root/scripts/build-domain-data.sh" "$build/domain-data" &&

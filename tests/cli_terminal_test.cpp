@@ -169,6 +169,28 @@ TEST(CliTerminal, InitForceAsksBeforeThePasswordsChange) {
   }
 }
 
+// A weak new key password at a terminal: the reason, then a question; only
+// yes writes the key.
+TEST(CliTerminal, NewKeyAsksBeforeTakingAWeakKeyPassword) {
+  const std::string dir = ScratchDir("cli-terminal-weak");
+  const std::string key = dir + "w.key";
+  for (const char* answer : {"n", "y"}) {
+    PlatformRemoveFile(key.c_str());
+    PseudoTerminal t;
+    ASSERT_TRUE(t.Start({"new-key", "--kdf-memory", "8", "--kdf-passes", "1", key}));
+    for (size_t i = 1; i <= 2; ++i) {
+      ASSERT_TRUE(t.WaitFor(u8"：", i)) << t.seen;
+      ASSERT_EQ(write(t.master, "password\n", 9), 9);
+    }
+    ASSERT_TRUE(t.WaitFor("[y/N] ")) << t.seen;
+    EXPECT_NE(t.seen.find(u8"推測されやすいものです: よく使われるパスワードのひとつ"), std::string::npos) << t.seen;
+    const std::string line = std::string(answer) + "\n";
+    ASSERT_EQ(write(t.master, line.data(), line.size()), (ssize_t)line.size());
+    EXPECT_EQ(t.Wait(), answer[0] == 'y' ? 0 : 1) << t.seen;
+    EXPECT_EQ(Exists(key), answer[0] == 'y') << answer;
+  }
+}
+
 // import-key at a terminal: the text is echoed (it is on paper in front of
 // the user anyway), and a line that fails its check is asked for again.
 TEST(CliTerminal, ImportKeyAsksAgainForALineThatFails) {

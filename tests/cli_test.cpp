@@ -548,6 +548,29 @@ TEST_F(Cli, NewKeyFollowsTheKeyCreationRules) {
   }
 }
 
+// From a pipe a weak key password is taken with a warning, so that scripts
+// go on; a strong one says nothing.
+TEST_F(Cli, NewKeyWarnsOfAWeakKeyPasswordFromAPipe) {
+  const struct {
+    const char* keyPassword;  // UTF-8
+    const char* reason;       // nullptr: no warning
+  } cases[] = {
+      {"password", "one of the most common passwords"}, {"3edc4rfv5tgb", "a keyboard row"}, {"1987/04/12", "a date"},
+      {u8"秘密の鍵", "too short for its characters"},   {"vivid-otter-41-sails", nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::string path = dir + "weak.key";
+    PlatformRemoveFile(path.c_str());
+    const std::string line = std::string(c.keyPassword) + "\n";
+    CliRun run = RunCli({"new-key", "--unsealed", path}, Terminal(line + line));
+    EXPECT_EQ(run.status, 0) << c.keyPassword << ": " << run.err;
+    EXPECT_EQ(ReadBytes(path).size(), (size_t)KEY_FILE_SIZE) << c.keyPassword;
+    const std::string warning =
+        std::string("warning: the key password is easy to guess: ") + (c.reason ? c.reason : "");
+    EXPECT_EQ(Contains(run.err, c.reason ? warning : "easy to guess"), c.reason != nullptr) << c.keyPassword << run.err;
+  }
+}
+
 TEST_F(Cli, NewKeyReplacesAKeyOnlyWhenForced) {
   const std::string before = ReadBytes(keyA);
   CliRun run = RunCli({"new-key", keyA}, "password1\npassword1\n");
@@ -858,7 +881,8 @@ TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
       {{"site", "next", "example.com"}, 0, " --counter 2 example.com\n", ""},
       {{"site", "show", "example.com"},
        0,
-       "classes:       digits,lower\nderivation:    1 (the settings')\ncounter:       3",
+       "classes:       digits,lower\nderivation:    1 (the settings')\ncounter:       3 (derives from the pass phrase "
+       "followed by #3)\ndomains:       none\n",
        ""},
       {{"site", "show", "EXAMPLE.COM"}, 1, "", "no site rule for this pass phrase: EXAMPLE.COM"},
       {{"site", "remove", PP_SITE.utf8}, 0, "", ""},
@@ -873,6 +897,10 @@ TEST_F(Cli, SiteRulesAreKeptInTheSiteFileAndApplied) {
     EXPECT_TRUE(Contains(run.err, Terminal(s.err))) << args[1] << " said:\n" << run.err;
   }
   EXPECT_EQ(ReadBytes(sites), "example.com\tlength=12\tclasses=digits,lower\tcounter=3\n");
+  ASSERT_TRUE(
+      WriteBytes(sites, u8"example.com\tlength=12\tclasses=digits,lower\tcounter=3\tdomains=example.com,日本語.jp\n"));
+  CliRun shown = RunCli({"site", "show", "--settings", settings, "example.com"}, "");
+  EXPECT_TRUE(Contains(shown.out, Terminal(u8"domains:       example.com, 日本語.jp\n"))) << shown.out;
 
   // generate takes the rule, the options over it, and warns of a typo.
   struct Case {

@@ -26,7 +26,7 @@ check() {  # check WHAT COMMAND...: runs one check, says how it went
 
 checksums() {
   (cd "$dist" && sha256sum -c SHA256SUMS) &&
-    [ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | sort)" = "$(find "$dist" -maxdepth 1 -type f ! -name SHA256SUMS -printf '%f\n' | sort)" ]
+    [ "$(cut -d' ' -f3 "$dist/SHA256SUMS" | sort)" = "$(find "$dist" -type f ! -name SHA256SUMS -printf '%P\n' | sort)" ]
 }
 check "SHA256SUMS: every other file, each as listed" checksums
 
@@ -171,16 +171,41 @@ language() {
 }
 check ".deb: sorrel-cli speaks Japanese under ja_JP.UTF-8, English under C.UTF-8" language
 
-# --- Web page: one file, at most 100,000 bytes, that reaches for nothing.
+# --- Web page: one file, at most 110,000 bytes, that reaches for nothing.
 web_page() {
   local page=$dist/sorrel-$version-web.html size
   size=$(stat -c %s "$page")
   echo "$(basename "$page"): $size bytes"
-  [ "$size" -le 100000 ] || { echo "more than 100,000 bytes"; return 1; }
+  [ "$size" -le 110000 ] || { echo "more than 110,000 bytes"; return 1; }
   head -c 1024 "$page" | grep -q "content=\"default-src 'none'; " || { echo "no Content-Security-Policy of default-src 'none'"; return 1; }
   ! grep -Eo '(src|href)="[^"]*"' "$page"
 }
-check "web page: at most 100,000 bytes, connects nowhere, loads nothing" web_page
+check "web page: at most 110,000 bytes, connects nowhere, loads nothing" web_page
+
+# --- Web app: the zip is the folder; the page reaches only into its folder.
+app=sorrel-$version-web-app
+app_zip() {
+  local zip=$dist/$app.zip size
+  size=$(stat -c %s "$zip")
+  echo "$(basename "$zip"): $size bytes"
+  [ "$size" -le 160000 ] || { echo "more than 160,000 bytes"; return 1; }
+  unzip -q -d "$scratch/app" "$zip" && diff -r "$scratch/app/$app" "$dist/$app" && [ "$(unzip -Z1 "$zip" | wc -l)" -eq 8 ]
+}
+check "web app: the zip, at most 160,000 bytes, holds $app/ and its eight files, as in $dist" app_zip
+app_page() {
+  local index=$dist/$app/index.html policy name
+  policy=$(head -c 1024 "$index" | grep -o "content=\"default-src 'none'; [^\"]*\"") || { echo "no policy"; return 1; }
+  for rule in "worker-src blob: 'self'" "manifest-src 'self'" "img-src 'self'"; do
+    grep -qF "; $rule" <<<"$policy" || { echo "no $rule in $policy"; return 1; }
+  done
+  ! grep -q connect-src <<<"$policy" || { echo "$policy"; return 1; }
+  # Every link a plain name of a file in the folder.
+  for name in $(grep -Eo '(src|href)="[^"]*"' "$index" | sed 's/^[a-z]*="//; s/"$//'); do
+    [[ "$name" =~ ^[a-z0-9.-]+$ ]] && [ -f "$dist/$app/$name" ] || { echo "links $name"; return 1; }
+  done
+  cmp "$root/web/sw.js" "$dist/$app/sw.js"
+}
+check "web app: index.html's policy adds the worker, manifest and icons; its links stay in the folder; sw.js as in web/" app_page
 
 # --- The browser extension: at most 300,000 bytes, its manifest at the top, no host permission.
 extension() {

@@ -111,7 +111,9 @@ TEST(SiteFile, ReadsTheFormatAndRefusesEachBreakWithItsLine) {
   };
   for (const char* bad : {"", "Example.com", "a.example,", ".a.example", "a..example", "a.example.", "-a.example",
                           "a-.example", "a b.example", "a/b.example", u8"ａ.example", u8"a。example", u8"😀.example",
-                          "\xC2\xA0" "a.example", "[::g]", "[1.2.3.4]"}) {
+                          "\xC2\xA0"
+                          "a.example",
+                          "[::g]", "[1.2.3.4]"}) {
     const std::string line = "# c\nabcd\tdomains=" + std::string(bad) + "\n";
     EXPECT_EQ(Read(line), SITE_BAD_DOMAIN) << bad;
     EXPECT_EQ(g_file.problemLine, 2) << bad;
@@ -215,8 +217,8 @@ TEST(SiteFile, BindsDomainsAndKeepsThemThroughEdits) {
     int count;          // the first site's domains after
   } cases[] = {
       {"# c\r\nabcd\r\nefgh", "a.example", SITE_OK, "# c\r\nabcd\tdomains=a.example\r\nefgh", 1},
-      {"abcd\tdomains=a.example\tlength=8\n", u8"日本語.jp", SITE_OK,
-       u8"abcd\tdomains=a.example,日本語.jp\tlength=8\n", 2},
+      {"abcd\tdomains=a.example\tlength=8\n", u8"日本語.jp", SITE_OK, u8"abcd\tdomains=a.example,日本語.jp\tlength=8\n",
+       2},
       {"abcd\tdomains=a.example,b.example", "a.example", SITE_OK, "abcd\tdomains=a.example,b.example", 2},
       {"abcd\tdomains=a.example", "A.example", SITE_BAD_DOMAIN, "", 1},
       {"abcd\tdomains=" + Domains(SITE_DOMAIN_LIMIT), "a.example", SITE_TOO_MANY_DOMAINS, "", SITE_DOMAIN_LIMIT},

@@ -75,3 +75,18 @@
 #define TEXT_SITE_TOO_MANY_DOMAINS "domains のドメインは16までです"
 #define TEXT_SITE_BAD_PASS_PHRASE "「#」で始まるか、タブか改行を含んでいます"
 #define TEXT_SITE_WRITE_FAILED "書き込めません。ファイルは元のままです"
+
+// A weak new key password: the key creation dialog and the page ask before
+// taking it. %s is one of the reasons below.
+#define TEXT_WEAK_KEY_PASSWORD_CAPTION "推測されやすいキーパスワード"
+#define TEXT_WEAK_KEY_PASSWORD_QUESTION                                                                                                                       \
+  "このキーパスワードは推測されやすいものです（%s）。\n"                                                                              \
+  "キーファイルが他人の手に渡ると、よく使われるものから順に試され、短い時間で見破られるおそれがあります。" \
+  "長くするか、自分だけの言葉を加えることをおすすめします。\n\n"                                                                  \
+  "このキーパスワードのまま続けますか？"
+#define TEXT_WEAK_COMMON "よく使われるパスワードのひとつ"
+#define TEXT_WEAK_REPEAT "同じ文字や並びの繰り返し"
+#define TEXT_WEAK_SEQUENCE "abcd、4321、あいうえ のような続いた並び"
+#define TEXT_WEAK_KEYBOARD "キーボードで隣り合うキーの並び"
+#define TEXT_WEAK_DATE "日付や年"
+#define TEXT_WEAK_SHORT "使っている文字の種類のわりに短い"

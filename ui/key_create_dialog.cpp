@@ -5,6 +5,7 @@
 #include "app.h"
 #include "key_open.h"
 #include "key_password_change.h"
+#include "key_password_words.h"
 #include "keyfile.h"
 #include "resource.h"
 #include "text.h"
@@ -43,6 +44,16 @@ INT_PTR OnGenerate(HWND hwnd, KeyCreateWork* w) {
       return 0;
     case NEW_KEY_PASSWORD_OK:
       break;
+  }
+  // A weak key password is the user's to keep, once warned; No leaves it
+  // selected to be typed anew.
+  char question[768];
+  WeakKeyPasswordQuestion(JudgeKeyPassword(w->keyPassword), question, sizeof question);
+  if (question[0] &&
+      MessageBoxA(hwnd, question, TEXT_WEAK_KEY_PASSWORD_CAPTION, MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+    SetFocus(GetDlgItem(hwnd, IDC_KEY_PASSWORD));
+    SendDlgItemMessageA(hwnd, IDC_KEY_PASSWORD, EM_SETSEL, 0, -1);
+    return 0;
   }
   EnableWindow(GetDlgItem(hwnd, IDOK), FALSE);
   SetDlgItemTextA(hwnd, IDC_STATUS, TEXT_KEY_GENERATING);

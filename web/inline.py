@@ -4,9 +4,12 @@ the WebAssembly module (zlib-compressed, then base64; the page inflates it
 with the browser's DecompressionStream) inlined, and a Content-Security-Policy that
 allows exactly that style and that script, by their hashes, and nothing else.
 
-Usage: inline.py page.html page.css page.js [more.js...] module.wasm VERSION OUT.html
+Usage: inline.py [--app] page.html page.css page.js [more.js...] module.wasm VERSION OUT.html
 
 The scripts are joined, in their order, into the one script element.
+--app writes the web app's index.html: the same page, with its manifest, its
+icons and its theme colours linked, and a policy that lets it have them and
+register its service worker (sw.js), all from its own folder.
 """
 import base64
 import hashlib
@@ -18,8 +21,19 @@ def digest(text):
     return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
 
 
+APP_HEAD = """<link rel="manifest" href="manifest.webmanifest">
+<link rel="icon" href="icon-192.png" sizes="192x192">
+<link rel="apple-touch-icon" href="apple-touch-icon.png">
+<meta name="theme-color" content="#8a3b12" media="(prefers-color-scheme: light)">
+<meta name="theme-color" content="#161616" media="(prefers-color-scheme: dark)">
+<meta name="apple-mobile-web-app-title" content="Sorrel">
+"""
+
+
 def main():
-    html_path, css_path, *js_paths, wasm_path, version, out_path = sys.argv[1:]
+    args = sys.argv[1:]
+    app = args[:1] == ["--app"]
+    html_path, css_path, *js_paths, wasm_path, version, out_path = args[app:]
     html = open(html_path, encoding="utf-8").read()
     css = open(css_path, encoding="utf-8").read()
     js = "\n".join(open(path, encoding="utf-8").read() for path in js_paths)
@@ -32,12 +46,14 @@ def main():
         "default-src 'none'",
         "script-src " + digest(js) + " 'wasm-unsafe-eval'",
         "style-src " + digest(css),
-        "worker-src blob:",
+        "worker-src blob:" + (" 'self'" if app else ""),
         "base-uri 'none'",
         "form-action 'none'",
-    ])
+    ] + (["manifest-src 'self'", "img-src 'self'"] if app else []))
+    head = APP_HEAD if app else ""
     parts = {
         "@CSP@": csp,
+        "@HEAD@": head,
         "@VERSION@": version,
         "@STYLE@": css,
         "@SCRIPT@": js,

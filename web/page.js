@@ -50,6 +50,14 @@ let saidCount = 0;  // messages shown so far
 let keyUsable = false;  // whether the key in use has the shape of a key file this version reads
 
 
+// A weak new key password is the user's to keep, once warned.
+const keepsKeyPassword = (which) => {
+  const m = memory();
+  const at = wasm.webWeakKeyPassword(which);
+  const question = utf8.decode(m.subarray(at, m.indexOf(0, at)));
+  return !question || confirm(question);
+};
+
 // { status, outputs }, or null when the lock ended it. One job at a time, in
 // the order asked, the page saying what runs; the caller wipes inputs.
 function inWorker(calls, inputs, outputs, doing) {
@@ -551,6 +559,7 @@ async function newKey() {
     return;
   }
   if (!report(wasm.webNewKey())) return;
+  if (!keepsKeyPassword(BUF.KEY_PASSWORD)) return wasm.webWipe(BUF.POOL);
   const pool = bytesOf(BUF.POOL, POOL_SIZE);
   wasm.webWipe(BUF.POOL);
   $('remember').checked = false;
@@ -574,6 +583,7 @@ async function changeKeyPassword() {
     wasm.webWipe(BUF.CONFIRM);
   };
   if (!fill()) return wipe();
+  if ($(ids[0]).value === $(ids[1]).value && !keepsKeyPassword(BUF.NEW_KEY_PASSWORD)) return wipe();
   const sealed = wasm.webKeySealed();
   if (sealed) {
     wipe();

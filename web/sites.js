@@ -21,6 +21,7 @@ const SITE_SAYS = {
   site: 'サイト：',
   none: 'まだありません。',
   count: (n) => `登録済みのサイト（${n}）`,
+  domains: (list) => `ドメイン：${list}`,
   read: (name, n) => `「${name}」を読み込みました（${n}サイト）。このページのサイト別設定はこのファイルの内容になりました。`,
   saved: 'サイト別設定を保存しました。',
   removed: 'サイト別設定を削除しました。',
@@ -161,6 +162,13 @@ function showSites() {
     wasm.webSiteName(i, 1);
     rule.textContent = siteText();
     item.append(name, rule);
+    // The domains the browser extension fills this site's password on; edited there.
+    if (wasm.webSiteDomains(i) > 0) {
+      const domains = document.createElement('span');
+      domains.className = 'rule';
+      domains.textContent = SITE_SAYS.domains(siteText().split(',').join('、'));
+      item.append(domains);
+    }
     list.append(item);
   }
   if (!count) list.textContent = SITE_SAYS.none;

@@ -15,6 +15,7 @@
 #include "key_check.h"
 #include "key_open.h"
 #include "key_password_change.h"
+#include "key_password_words.h"
 #include "keyfile.h"
 #include "sealed_key.h"
 #include "settings.h"
@@ -362,6 +363,19 @@ WEB_EXPORT int webNewKey() {
   return BuildShuffledPool(g_pool) == KEY_FILE_SIZE ? WEB_OK : WEB_KEY_CREATE_FAILED;
 }
 
+// The question to ask before the new key password in BUF_KEY_PASSWORD or
+// BUF_NEW_KEY_PASSWORD (which) is taken, when it is weak; empty when it is
+// strong or refused anyway for its length.
+WEB_EXPORT const char* webWeakKeyPassword(int which) {
+  static char question[768];
+  const char* keyPassword = Terminated(which == BUF_NEW_KEY_PASSWORD ? g_newKeyPassword : g_keyPassword);
+  question[0] = 0;
+  if (CheckNewKeyPassword(keyPassword, keyPassword) == NEW_KEY_PASSWORD_OK) {
+    WeakKeyPasswordQuestion(JudgeKeyPassword(keyPassword), question, sizeof question);
+  }
+  return question;
+}
+
 // The key in use under the new key password in BUF_NEW_KEY_PASSWORD, typed a
 // second time into BUF_CONFIRM; the current one is in BUF_KEY_PASSWORD. An
 // original key is masked anew here: BUF_KEY holds the new key file and
@@ -475,7 +489,7 @@ namespace {
 SiteFile g_sites;
 // Also room for any site's domains= list.
 char g_siteText[SITE_PASS_PHRASE_CAPACITY + 512 > SITE_DOMAINS_CAPACITY ? SITE_PASS_PHRASE_CAPACITY + 512
-                                                                          : SITE_DOMAINS_CAPACITY];
+                                                                        : SITE_DOMAINS_CAPACITY];
 
 // The typed pass phrase in g_siteText, terminated, then wiped by the caller.
 const char* Typed() {

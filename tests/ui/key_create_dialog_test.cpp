@@ -105,8 +105,8 @@ TEST_F(KeyCreateDialog, WritesTheKeyToANewFileAndHandsItOn) {
   script
       .On(kCaption,
           [&](HWND w) {
-            TypeText(w, IDC_KEY_PASSWORD, "keypass1");
-            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
+            TypeText(w, IDC_KEY_PASSWORD, "kiwi-lantern-7");
+            TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "kiwi-lantern-7");
             PressKey(w, IDC_KEY_PASSWORD_CONFIRM, VK_RETURN);  // 生成 is the default button
           })
       .Then([&] {
@@ -120,8 +120,8 @@ TEST_F(KeyCreateDialog, WritesTheKeyToANewFileAndHandsItOn) {
   EXPECT_EQ(statusWhileSaving, TEXT_KEY_GENERATED);
   EXPECT_FALSE(enabledWhileSaving);
   EXPECT_EQ(std::string(g_pendingKeyFilePath), dir + "new.key");
-  EXPECT_STREQ(g_pendingKeyPassword, "keypass1");
-  ExpectKeyFile(dir + "new.key", "keypass1", DefaultSealParameters());
+  EXPECT_STREQ(g_pendingKeyPassword, "kiwi-lantern-7");
+  ExpectKeyFile(dir + "new.key", "kiwi-lantern-7", DefaultSealParameters());
 }
 
 TEST_F(KeyCreateDialog, ALongerEntryIsSaidNeverCutSilently) {
@@ -148,10 +148,46 @@ TEST_F(KeyCreateDialog, ALongerEntryIsSaidNeverCutSilently) {
   }
 }
 
+// A weak key password: a question with the reason; no leaves the dialog as it
+// was, yes goes on to the file chooser.
+TEST_F(KeyCreateDialog, AsksBeforeTakingAWeakKeyPassword) {
+  g_newKeySeal = {1, SEALED_MEMORY_KIB_MIN, 2};
+  const struct {
+    const char* keyPassword;
+    const char* reason;
+  } cases[] = {
+      {"password", TEXT_WEAK_COMMON},
+      {"19870412", TEXT_WEAK_DATE},
+      {"\x82\xa0\x82\xa2\x82\xa4\x82\xa6", TEXT_WEAK_SEQUENCE},  // あいうえ
+  };
+  for (const auto& c : cases) {
+    SeenWindow box;
+    std::string kept;
+    UiScript script;
+    script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, c.keyPassword); })
+        .AnswerBox(IDNO, &box)
+        .On(kCaption,
+            [&](HWND w) {
+              kept = ItemText(w, IDC_KEY_PASSWORD);
+              Click(w, IDOK);
+            })
+        .AnswerBox(IDYES)
+        .CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
+    EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2) << c.keyPassword;
+    EXPECT_EQ(box.caption, TEXT_WEAK_KEY_PASSWORD_CAPTION);
+    EXPECT_NE(box.text.find(c.reason), std::string::npos) << box.text;
+    EXPECT_TRUE(box.anyIcon);
+    EXPECT_EQ(kept, c.keyPassword);
+    ExpectNothingHandedOn();
+  }
+  g_newKeySeal = DefaultSealParameters();
+}
+
 TEST_F(KeyCreateDialog, CancelledSaveChooserWritesNothing) {
   std::string dir = FreshDirectory("key-create-cancel");
   UiScript script;
-  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, "keypass1"); }).CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
+  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, "kiwi-lantern-7"); })
+      .CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
   EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);
   ExpectNothingHandedOn();
   EXPECT_EQ(CountTemporaries(dir), 0);
@@ -162,7 +198,7 @@ TEST_F(KeyCreateDialog, UnwritableKeyFileIsReportedAndNotHandedOn) {
   g_fileFaultHook = [](FileStep step) { return step == FILE_STEP_REPLACE; };
   SeenWindow box;
   UiScript script;
-  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, "keypass1"); })
+  script.On(kCaption, [&](HWND w) { EnterNewKeyPassword(w, "kiwi-lantern-7"); })
       .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "fails.key")
       .AnswerBox(IDOK, &box);
   EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);
@@ -183,8 +219,8 @@ TEST_F(KeyCreateDialog, CancelButtonEscapeAndCloseBoxEndWith2) {
   for (const auto& way : ways) {
     UiScript script;
     script.On(kCaption, [&](HWND w) {
-      TypeText(w, IDC_KEY_PASSWORD, "keypass1");
-      TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "keypass1");
+      TypeText(w, IDC_KEY_PASSWORD, "kiwi-lantern-7");
+      TypeText(w, IDC_KEY_PASSWORD_CONFIRM, "kiwi-lantern-7");
       way(w);
     });
     EXPECT_EQ(RunDialog(script, IDD_KEY_CREATE, KeyCreateDlgProc), 2);

@@ -163,7 +163,7 @@ TEST_F(Startup, EveryCancelOfTheFirstStartEndsWith2AndWritesNothing) {
       {"save chooser cancelled",
        [](UiScript& s) {
          s.AnswerBox(IDYES)
-             .On(kKeyCreate, [](HWND w) { EnterNewKeyPassword(w, "keypass1"); })
+             .On(kKeyCreate, [](HWND w) { EnterNewKeyPassword(w, "kiwi-lantern-7"); })
              .CancelChooser(TEXT_SAVE_KEY_FILE_TITLE);
        }},
       {"open chooser cancelled", [](UiScript& s) { s.AnswerBox(IDNO).CancelChooser(TEXT_OPEN_KEY_FILE_TITLE); }},
@@ -188,7 +188,7 @@ TEST_F(Startup, UnwritableSettingsEndWithMinus1AndKeepTheKey) {
   SeenWindow failure;
   UiScript script;
   script.AnswerBox(IDYES)
-      .On(kKeyCreate, [](HWND w) { EnterNewKeyPassword(w, "keypass1"); })
+      .On(kKeyCreate, [](HWND w) { EnterNewKeyPassword(w, "kiwi-lantern-7"); })
       .ChooseFile(TEXT_SAVE_KEY_FILE_TITLE, dir + "kept.key")
       .AnswerBox(IDOK, &failure);
   EXPECT_EQ(RunMain(script), -1);
@@ -198,12 +198,12 @@ TEST_F(Startup, UnwritableSettingsEndWithMinus1AndKeepTheKey) {
 
   // The same on the path through an existing key file.
   g_fileFaultHook = nullptr;
-  std::string key = MakeKeyFile(dir, "other.key", "keypass1");
+  std::string key = MakeKeyFile(dir, "other.key", "kiwi-lantern-7");
   g_fileFaultHook = FailEveryReplace;
   UiScript existing;
   existing.AnswerBox(IDNO)
       .ChooseFile(TEXT_OPEN_KEY_FILE_TITLE, key)
-      .On(kKeyPassword, EnterKeyPassword("keypass1"))
+      .On(kKeyPassword, EnterKeyPassword("kiwi-lantern-7"))
       .AnswerBox(IDOK, &failure);
   EXPECT_EQ(RunMain(existing), -1);
   ExpectErrorBox(failure, TEXT_STARTUP_FAILED, nullptr);

@@ -578,6 +578,17 @@ def main():
           document.getElementById('new-key').click();""", first, second)
         check(field_error(d, "new-key") == message, "new key %r/%r: %r" % (first, second, field_error(d, "new-key")))
 
+    # A weak new key password: asked, with the reason; no makes nothing, yes makes the key.
+    for kp, reason, answer in [("password", "TEXT_WEAK_COMMON", "false"), ("1987/04/12", "TEXT_WEAK_DATE", "false"),
+                               ("あいうえお", "TEXT_WEAK_SEQUENCE", "false"), ("qwertyuiop", "TEXT_WEAK_COMMON", "true")]:
+        said = page_call(d, "let said = ''; window.confirm = (t) => (said = t, %s);"
+                            "for (const id of ['new-key-password', 'new-key-confirm']) document.getElementById(id).value = arguments[0];"
+                            "await newKey(); return said;" % answer, kp)
+        made = downloads("sorrel*.key", 178) if answer == "true" else glob.glob(os.path.join(DOWNLOADS, "sorrel*.key"))
+        check(TEXT[reason] in said and len(made) == (answer == "true"), "weak new key %r: asked %r, made %s" % (kp, said, made))
+        for f in made:
+            os.remove(f)
+
     # A new key password for a key from sorrel-cli: each refusal leaves the key,
     # the key password and the downloads as they were.
     open_page(d)
@@ -601,6 +612,12 @@ def main():
         ok = got == message == field_error(d, field) and key == old_bytes and in_field == current and not downloaded()
         check(ok, "change key password, %s: %r beside %s, wanted %r; key kept %s" % (
             name, got, field, message, key == old_bytes))
+    # A weak one, and the user says no: the same.
+    d.execute_script("window.said = ''; window.confirm = (t) => (window.said = t, false);")
+    got, key, in_field = d.execute_async_script(CHANGE_KEY_PASSWORD, old_kp, "11111111", "11111111")
+    said = d.execute_script("return window.said")
+    check(TEXT["TEXT_WEAK_REPEAT"] in said and key == old_bytes and in_field == old_kp and not downloaded(),
+          "change key password to a weak one, declined: asked %r, key kept %s" % (said, key == old_bytes))
     # Accepted: the key downloaded under the name it was read with, and in use.
     got, key, in_field = d.execute_async_script(CHANGE_KEY_PASSWORD, old_kp, new_kp, new_kp)
     downloads("change*.key", 103)
