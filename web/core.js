@@ -1,14 +1,9 @@
 'use strict';
-// Sorrel's engine in the browser, shared by the web page and the extension:
-// the WebAssembly module (web/sorrel_web.cpp), its buffers, code page 932 (as
-// sorrel-cli encodes through iconv) and the worker that runs Argon2id. It
-// touches no page element, and runs in the worker too (worker.js), where only
-// moduleImports and workerMain are used.
-//
-// The module runs twice: on the page's thread for everything quick, and in a
-// worker of its own for each Argon2id run (opening or sealing a sealed key),
-// so that the page stays responsive meanwhile. The worker gets the buffers it
-// needs and hands the results back; the first instance then takes them over.
+// The engine in the browser, for the page and the extension alike, touching no
+// page element: the module (web/sorrel_web.cpp) and its buffers, code page 932
+// as iconv has it, and a worker of its own for each Argon2id run (worker.js, or
+// the page's blob: of moduleImports and workerMain), whose results the first
+// instance takes over.
 
 // The module's buffers and statuses (web/sorrel_web.cpp).
 const BUF = { KEY: 0, KEY_PASSWORD: 1, PASS_PHRASE: 2, CONFIRM: 3, RESULT: 4, SETTINGS: 5, NEW_KEY_PASSWORD: 6, POOL: 7 };
