@@ -30,8 +30,8 @@ package=(dpkg-dev lintian man-db unzip zip emscripten strip-nondeterminism diffo
          npm python3-icu)
 case "$what" in
   # clang for the fuzz targets; xclip for the clipboard check on a virtual display.
-  # Chromium and its driver for the web page's tests; python3-nacl checks the sealed key file.
-  test) pkgs+=(clang libclang-rt-14-dev xclip chromium chromium-driver python3-selenium python3-nacl "${package[@]}") ;;
+  # Chromium and its driver for the web page's tests, Firefox ESR for the extension's; python3-nacl checks the sealed key file.
+  test) pkgs+=(clang libclang-rt-14-dev xclip chromium chromium-driver python3-selenium python3-nacl firefox-esr "${package[@]}") ;;
   package) pkgs+=("${package[@]}") ;;
   run) pkgs+=(fonts-wine) ;;  # the window frames and system texts on a real display
   screenshots) pkgs+=(imagemagick fonts-wine) ;;  # import for the X screenshots
@@ -89,7 +89,10 @@ note() {  # note LINE [CAUSE]: says LINE; CAUSE also goes to $SORREL_DEPS_NOTE
 }
 
 missing=()
-for p in "${pkgs[@]}"; do installed "$p" || missing+=("$p"); done
+# A node.js that is not Debian's (NodeSource's) brings its own npm and conflicts with Debian's.
+for p in "${pkgs[@]}"; do
+  installed "$p" || { [ "$p" = npm ] && command -v npm >/dev/null; } || missing+=("$p")
+done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"
   apt_update || true

@@ -5,6 +5,7 @@
 #   sorrel-VERSION-web.html                               the web page, one file that works offline
 #   sorrel-VERSION-web-app.zip                            the web app's folder, for a static HTTPS host
 #   sorrel-VERSION-web-app/                               that folder unpacked, its files in SHA256SUMS too
+#   sorrel-VERSION-extension.zip                          the browser extension (Chromium, Firefox 128+)
 #   BUILDINFO                                             the commit, its time and the tool versions they came from
 #   SHA256SUMS                                            for all of the above
 # Each comes from its own MinSizeRel build (small, stripped), without the tests.
@@ -147,6 +148,20 @@ web_page() {  # web_page FILE: the engine as WebAssembly, inlined with the page 
   publish "$build/package-web/download.html" "$1"
 }
 
+extension_zip() {  # extension_zip FILE: the extension's folder, from the page's module, zipped
+  local dir stage=$build/package-web/extension-zip
+  dir=$("$root/scripts/build-extension.sh" "$build/package-web") || fail "extension: the folder was not built"
+  rm -rf "$stage" "$stage.zip"
+  cp -r "$dir" "$stage" || fail "extension: $dir could not be copied"
+  # As the Windows zips: name order, one time, rw-r--r--, no extra fields;
+  # the manifest at the top, as browsers look for it.
+  chmod -R u=rwX,go=rX "$stage" && find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} + ||
+    fail "extension: the zip's files could not be given their time and permissions"
+  (cd "$stage" && find . -type f | sed 's|^\./||' | sort | zip -X -D -9 -q "$stage.zip" -@) ||
+    fail "extension: zip failed"
+  publish "$stage.zip" "$1"
+}
+
 web_app() {  # web_app FILE: the folder the web page's build made beside the page, zipped
   local folder=sorrel-$version-web-app stage=$build/package-web/app-zip
   [ -f "$build/package-web/$folder/index.html" ] || fail "web app: the build wrote no $folder/index.html"
@@ -220,6 +235,7 @@ make_downloads() {
   debian_package "sorrel-cli_${version}_$(dpkg --print-architecture).deb"
   web_page "sorrel-$version-web.html"
   web_app "sorrel-$version-web-app.zip"
+  extension_zip "sorrel-$version-extension.zip"
   buildinfo >"$dist/BUILDINFO" || fail "BUILDINFO not written"
   (cd "$dist" && sha256sum "${downloads[@]}" "${listed[@]}" BUILDINFO >SHA256SUMS) || fail "SHA256SUMS not written"
   ls -l "$dist"

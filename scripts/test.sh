@@ -113,6 +113,17 @@ domains() {
     SORREL_DOMAIN_DIR="$build/domain-data" node --test "$root/tests/web/domain_test.mjs"
 }
 stage "extension's domain code (node --test)" domains
+# The browser extension in headless Chromium: the page's site, fills and
+# look-alikes, the same passwords as sorrel-cli; then web-ext lint, and a fill
+# in Firefox ESR (puppeteer-core over WebDriver BiDi, a server on port 443).
+extension() {
+  local dir
+  dir=$("$root/scripts/build-extension.sh" "$build/web") &&
+    /usr/bin/python3 "$root/tests/extension/extension_test.py" "$dir" "$build/native/bin/sorrel-cli" &&
+    "$root/scripts/lint-extension.sh" "$dir" "$build" &&
+    NODE_PATH="$build/web-ext/node_modules" node "$root/tests/extension/firefox_test.cjs" "$dir" "$build/native/bin/sorrel-cli"
+}
+stage "browser extension in headless Chromium and Firefox ESR, against sorrel-cli; web-ext lint" extension
 
 . "$root/scripts/wine-env.sh"
 sorrel_wine_select

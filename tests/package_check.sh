@@ -207,5 +207,23 @@ app_page() {
 }
 check "web app: index.html's policy adds the worker, manifest and icons; its links stay in the folder; sw.js as in web/" app_page
 
+# --- The browser extension: at most 300,000 bytes, its manifest at the top, no host permission.
+extension() {
+  local zip=$dist/sorrel-$version-extension.zip size
+  size=$(stat -c %s "$zip")
+  echo "$(basename "$zip"): $size bytes"
+  [ "$size" -le 300000 ] || { echo "more than 300,000 bytes"; return 1; }
+  unzip -p "$zip" manifest.json | python3 -c '
+import json, sys
+m = json.load(sys.stdin)
+assert m["manifest_version"] == 3, "not Manifest V3"
+assert "host_permissions" not in m and not any("/" in p for p in m["permissions"]), "asks for hosts"
+assert "@" not in m["version"], "no version"'
+  for f in sorrel_web.wasm core.js worker.js popup.html options.html background.js; do
+    unzip -l "$zip" "$f" >/dev/null || { echo "no $f"; return 1; }
+  done
+}
+check "extension: at most 300,000 bytes, Manifest V3, the module, no host permission" extension
+
 echo "package checks: $failed failed"
 [ "$failed" -eq 0 ]
