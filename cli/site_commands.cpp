@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "report.h"
+#include "safe_write.h"
 #include "sites.h"
 #include "text.h"
 #include "translate.h"
@@ -205,9 +206,9 @@ int Show(const CliOptions& options, const char* settingsPath) {
 
 }  // namespace
 
-int RunSite(const CliOptions& options) {
-  char settingsPath[PATH_CAPACITY], sitesPath[PATH_CAPACITY];
-  if (!SettingsPathFor(options, settingsPath) || !SitesPathFor(settingsPath, sitesPath)) return EXIT_FAILED;
+namespace {
+
+int RunLoaded(const CliOptions& options, const char* settingsPath, const char* sitesPath) {
   if (!LoadSitesReported(sitesPath, _("mend it in a text editor; until then the site commands change nothing"))) {
     return EXIT_FAILED;
   }
@@ -237,4 +238,26 @@ int RunSite(const CliOptions& options) {
       break;
   }
   return EXIT_USAGE;
+}
+
+}  // namespace
+
+int RunSite(const CliOptions& options) {
+  char settingsPath[PATH_CAPACITY], sitesPath[PATH_CAPACITY];
+  if (!SettingsPathFor(options, settingsPath) || !SitesPathFor(settingsPath, sitesPath)) return EXIT_FAILED;
+  // An edit holds the lock from reading the file to replacing it, so that
+  // one made by another program meanwhile is not written over.
+  const bool edits =
+      options.command == CLI_SITE_SET || options.command == CLI_SITE_REMOVE || options.command == CLI_SITE_NEXT;
+  FileEditLock lock = {};
+  errno = 0;
+  if (edits && !LockFileForEdit(sitesPath, &lock)) {
+    ReportFileError(_("the site file is being edited by another program, or cannot be locked; nothing was changed"),
+                    sitesPath, errno);
+    Report(_("try again in a moment"));
+    return EXIT_FAILED;
+  }
+  const int status = RunLoaded(options, settingsPath, sitesPath);
+  UnlockFileForEdit(&lock);
+  return status;
 }
