@@ -587,3 +587,103 @@ bool ApplySiteRule(const SettingsRecord& settings, const SiteRule& rule, const c
   memcpy(derived + n, suffix, strlen(suffix) + 1);
   return true;
 }
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+Span TrimBlanks(Span s) {
+  while (s.n && IsBlank(s.p[0])) ++s.p, --s.n;
+  while (s.n && IsBlank(s.p[s.n - 1])) --s.n;
+  return s;
+}
+
+// Whether a and b (ASCII, a lowered) differ by at most one typing error: a
+// letter left out, added, changed, or two swapped.
+bool OneTypoApart(const char* a, size_t an, const char* b, size_t bn) {
+  size_t i = 0;
+  while (i < an && i < bn && a[i] == b[i]) ++i;
+  if (i == an && i == bn) return true;
+  const auto same = [](const char* x, const char* y, size_t n) { return memcmp(x, y, n) == 0; };
+  if (an == bn) {
+    return same(a + i + 1, b + i + 1, an - i - 1) ||
+           (i + 1 < an && a[i] == b[i + 1] && a[i + 1] == b[i] && same(a + i + 2, b + i + 2, an - i - 2));
+  }
+  if (an + 1 == bn) return same(a + i, b + i + 1, an - i);
+  if (bn + 1 == an) return same(a + i + 1, b + i, bn - i);
+  return false;
+}
+
+// The known field a name stands for up to letter case, blanks around it or
+// one typing error; exactSpelling tells whether it is the name as written.
+Field LooseField(Span name, bool* exactSpelling) {
+  const Span trimmed = TrimBlanks(name);
+  char lower[16];
+  if (trimmed.n == 0 || trimmed.n >= sizeof lower) return FIELD_UNKNOWN;
+  for (size_t i = 0; i < trimmed.n; ++i) {
+    const char c = trimmed.p[i];
+    lower[i] = c >= 'A' && c <= 'Z' ? (char)(c + 'a' - 'A') : c;
+  }
+  for (int f = 0; f < FIELD_COUNT; ++f) {
+    const size_t n = strlen(FIELD_NAMES[f]);
+    if (OneTypoApart(lower, trimmed.n, FIELD_NAMES[f], n)) {
+      *exactSpelling = SpanIs(name, FIELD_NAMES[f]);
+      return (Field)f;
+    }
+  }
+  return FIELD_UNKNOWN;
+}
+
+// In a pass phrase: blanks, then "name=..." of a known field (loosely, and
+// with blanks before '=' allowed). The offset of that name, or 0.
+size_t RuleAfterBlanks(Span phrase, Field* field) {
+  for (size_t i = 1; i + 1 < phrase.n; ++i) {
+    if (phrase.p[i - 1] != ' ' || phrase.p[i] == ' ') continue;
+    const char* equals = (const char*)memchr(phrase.p + i, '=', phrase.n - i);
+    if (!equals) return 0;
+    bool exact;
+    *field = LooseField({phrase.p + i, (size_t)(equals - phrase.p - i)}, &exact);
+    if (*field != FIELD_UNKNOWN) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool FindSiteTypo(const SiteFile* file, int index, SiteTypo* typo) {
+  if (file->status != SITE_OK || index < 0 || index >= file->count) return false;
+  const SiteEntry& e = file->sites[index];
+  const Span phrase = {file->bytes + e.start, e.phraseLength};
+  Field f = FIELD_UNKNOWN;
+  if (const size_t at = RuleAfterBlanks(phrase, &f)) {
+    size_t head = at;
+    while (head > 0 && phrase.p[head - 1] == ' ') --head;
+    *typo = {SITE_TYPO_NO_TAB, e.line, e.start + (uint32_t)at, e.phraseLength - (uint32_t)at, (uint32_t)head,
+             FIELD_NAMES[f]};
+    return head > 0;
+  }
+  FieldReader fields;
+  PassPhraseOf({file->bytes + e.start, e.lineLength}, &fields);
+  Span field = {}, name = {}, value = {};
+  while (fields.Next(&field)) {
+    if (!SplitField(field, &name, &value) || FieldOf(name) != FIELD_UNKNOWN) continue;
+    bool exact = false;
+    f = LooseField(name, &exact);
+    if (f == FIELD_UNKNOWN || exact) continue;
+    *typo = {SITE_TYPO_FIELD_NAME, e.line, (uint32_t)(field.p - file->bytes), (uint32_t)field.n, 0, FIELD_NAMES[f]};
+    return true;
+  }
+  return false;
+}
+
+int FindSiteTypoFor(const SiteFile* file, const char* passPhrase) {
+  const size_t n = strlen(passPhrase);
+  SiteTypo typo;
+  for (int i = 0; i < file->count; ++i) {
+    if (FindSiteTypo(file, i, &typo) && typo.kind == SITE_TYPO_NO_TAB && typo.phraseLength == n &&
+        memcmp(file->bytes + file->sites[i].start, passPhrase, n) == 0) {
+      return i;
+    }
+  }
+  return -1;
+}
