@@ -201,7 +201,18 @@ int Show(const CliOptions& options, const char* settingsPath) {
   const bool ok = put(_("site:"), true, shown) && put(_("length:"), r.length != 0, length) &&
                   put(_("classes:"), r.classFlags != 0, classes) &&
                   put(_("derivation:"), r.derivation != 0, derivation) && put(_("counter:"), true, counter);
-  return ok ? EXIT_OK : EXIT_FAILED;
+  if (!ok) return EXIT_FAILED;
+  // Fields of other names: kept in the file for later versions, and ignored.
+  uint32_t start, size;
+  for (int n = 0; SiteOtherField(&g_sites, site, n, &start, &size); ++n) {
+    char field[TEXT_CAPACITY];
+    SiteFilePart(start, size, field, sizeof field);
+    snprintf(line, sizeof line, "%-14s %s%s\n", n ? "" : _("ignored:"), field,
+             n ? "" : _(" (a field of no known name, kept)"));
+    if (!Out(line)) return EXIT_FAILED;
+  }
+  WarnSiteTypo(site);
+  return EXIT_OK;
 }
 
 }  // namespace
@@ -218,6 +229,7 @@ int RunLoaded(const CliOptions& options, const char* settingsPath, const char* s
     case CLI_SITE_LIST:
       for (int i = 0; i < g_sites.count; ++i) {
         if (!SiteLine(i)) return EXIT_FAILED;
+        WarnSiteTypo(i);
       }
       return EXIT_OK;
     case CLI_SITE_SHOW:

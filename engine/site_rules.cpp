@@ -658,8 +658,12 @@ bool FindSiteTypo(const SiteFile* file, int index, SiteTypo* typo) {
   if (const size_t at = RuleAfterBlanks(phrase, &f)) {
     size_t head = at;
     while (head > 0 && phrase.p[head - 1] == ' ') --head;
-    *typo = {SITE_TYPO_NO_TAB, e.line, e.start + (uint32_t)at, e.phraseLength - (uint32_t)at, (uint32_t)head,
-             FIELD_NAMES[f]};
+    typo->kind = SITE_TYPO_NO_TAB;
+    typo->line = e.line;
+    typo->start = e.start + (uint32_t)at;
+    typo->length = e.phraseLength - (uint32_t)at;
+    typo->phraseLength = (uint32_t)head;
+    typo->field = FIELD_NAMES[f];
     return head > 0;
   }
   FieldReader fields;
@@ -686,4 +690,21 @@ int FindSiteTypoFor(const SiteFile* file, const char* passPhrase) {
     }
   }
   return -1;
+}
+
+bool SiteOtherField(const SiteFile* file, int index, int n, uint32_t* start, uint32_t* length) {
+  if (file->status != SITE_OK || index < 0 || index >= file->count) return false;
+  const SiteEntry& e = file->sites[index];
+  FieldReader fields;
+  PassPhraseOf({file->bytes + e.start, e.lineLength}, &fields);
+  Span field = {}, name = {}, value = {};
+  while (fields.Next(&field)) {
+    if (SplitField(field, &name, &value) && FieldOf(name) != FIELD_UNKNOWN) continue;
+    if (n-- == 0) {
+      *start = (uint32_t)(field.p - file->bytes);
+      *length = (uint32_t)field.n;
+      return true;
+    }
+  }
+  return false;
 }

@@ -170,3 +170,7 @@ bool FindSiteTypo(const SiteFile* file, int index, SiteTypo* typo);
 // The site whose line has a SITE_TYPO_NO_TAB mistake right after this UTF-8
 // pass phrase ("bank.example" for "bank.example    length=12"), or -1.
 int FindSiteTypoFor(const SiteFile* file, const char* passPhrase);
+
+// The n-th field (from 0) of site index's line that is of no known name,
+// kept and ignored: its bytes [*start, *start + *length). False past the last.
+bool SiteOtherField(const SiteFile* file, int index, int n, uint32_t* start, uint32_t* length);
