@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <random>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "args.h"
