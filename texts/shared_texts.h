@@ -73,3 +73,12 @@
 #define TEXT_SITE_BAD_COUNTER "counter は1から9999までです"
 #define TEXT_SITE_BAD_PASS_PHRASE "「#」で始まるか、タブか改行を含んでいます"
 #define TEXT_SITE_WRITE_FAILED "書き込めません。ファイルは元のままです"
+// A rule that is not in force (typed with blanks, or a field name mistyped).
+#define TEXT_SITE_TYPO_NOTE "sites.txt の%ld行目の設定は効いていません"
+#define TEXT_SITE_TYPO_LINE "sites.txt の%ld行目："
+#define TEXT_SITE_TYPO_RULE "「%s」は効いていません。"
+#define TEXT_SITE_TYPO_NO_TAB                                                                                                    \
+  "前がタブでなく空白なので、パスフレーズの一部になっています。そこをタブにすると、「%" \
+  "s」のパスワードがこの設定どおりに変わります。"
+#define TEXT_SITE_TYPO_FIELD_NAME \
+  "その名前の欄はないので無視されます。%s=… と書くと、このサイトのパスワードがこの設定どおりに変わります。"
