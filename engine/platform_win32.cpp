@@ -108,25 +108,39 @@ bool PlatformReplaceFile(const char* source, const char* target) {
   return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) || Failed();
 }
 
-bool PlatformFinalPath(const char* path, char* out, size_t capacity) {
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    if (strlen(path) >= capacity) {
-      SetLastError(ERROR_FILENAME_EXCED_RANGE);
-      return Failed();
-    }
-    strcpy(out, path);
-    return true;
+namespace {
+
+bool CopyPath(const char* path, char* out, size_t capacity) {
+  if (strlen(path) >= capacity) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return Failed();
   }
-  // A symbolic link or junction: the system follows it on opening, and says
-  // where it ended ("\\?\C:\..." or "\\?\UNC\server\...").
+  strcpy(out, path);
+  return true;
+}
+
+}  // namespace
+
+bool PlatformFinalPath(const char* path, char* out, size_t capacity) {
+  // Asked of every file there, not only of a reparse point: Wine shows a
+  // Unix link as a plain file, and its ReplaceFile then deletes the file the
+  // link led to. The system follows links on opening and says where it ended
+  // ("\\?\C:\..." or "\\?\UNC\server\...").
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return CopyPath(path, out, capacity);
+  const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                          FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Failed();
+  // A link that leads nowhere: refused, as writing there would replace the link.
+  if (h == INVALID_HANDLE_VALUE) return link ? Failed() : CopyPath(path, out, capacity);
   char final[1024];
   const DWORD n = GetFinalPathNameByHandleA(h, final, sizeof final, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  const DWORD error = GetLastError();
   CloseHandle(h);
-  if (n == 0 || n >= sizeof final) return Failed();
+  if (n == 0 || n >= sizeof final) {
+    SetLastError(n ? ERROR_FILENAME_EXCED_RANGE : error);
+    return link ? Failed() : CopyPath(path, out, capacity);
+  }
   const char* rest = final;
   char unc[sizeof final + 2] = "";
   if (strncmp(final, "\\\\?\\UNC\\", 8) == 0) {
@@ -136,12 +150,9 @@ bool PlatformFinalPath(const char* path, char* out, size_t capacity) {
   } else if (strncmp(final, "\\\\?\\", 4) == 0) {
     rest = final + 4;
   }
-  if (strlen(rest) >= capacity) {
-    SetLastError(ERROR_FILENAME_EXCED_RANGE);
-    return Failed();
-  }
-  strcpy(out, rest);
-  return true;
+  // The same file by a path too long for the ANSI calls: only a link needs it.
+  if (strlen(rest) >= capacity && !link) return CopyPath(path, out, capacity);
+  return CopyPath(rest, out, capacity);
 }
 
 bool PlatformLockFile(const char* path, PlatformHandle* out) {
