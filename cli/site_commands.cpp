@@ -215,10 +215,6 @@ int Show(const CliOptions& options, const char* settingsPath) {
   return EXIT_OK;
 }
 
-}  // namespace
-
-namespace {
-
 int RunLoaded(const CliOptions& options, const char* settingsPath, const char* sitesPath) {
   if (!LoadSitesReported(sitesPath, _("mend it in a text editor; until then the site commands change nothing"))) {
     return EXIT_FAILED;

@@ -14,9 +14,11 @@ enum FileStep {
 // Test seam: when set and it returns true for a step, that step fails.
 extern bool (*g_fileFaultHook)(FileStep step);
 
-// Writes size bytes to a temporary file beside path, then renames it over
-// path. False on any failure; path is then as before and no temporary is left.
-// The new file takes the permissions of path where it exists.
+// Writes size bytes to a temporary file beside path, made for its owner
+// alone and never through a link, then renames it over path. False on any
+// failure; path is then as before and no temporary is left. The new file
+// takes the permissions of path where it exists. A path that is a link (or a
+// chain of them) is written at the file it leads to, and stays a link.
 bool ReplaceFileContents(const char* path, const void* data, size_t size);
 
 // The same, the new file taking the permissions of modelPath where that
