@@ -636,9 +636,19 @@ Field LooseField(Span name, bool* exactSpelling) {
 
 // In a pass phrase: blanks, then "name=..." of a known field (loosely, and
 // with blanks before '=' allowed). The offset of that name, or 0.
+// The bytes of a blank (a space, or an input method's full-width one)
+// ending just before end, or 0.
+size_t BlankBefore(const char* p, size_t end) {
+  if (end >= 1 && p[end - 1] == ' ') return 1;
+  if (end >= 3 && memcmp(p + end - 3, "\xE3\x80\x80", 3) == 0) return 3;
+  return 0;
+}
+
 size_t RuleAfterBlanks(Span phrase, Field* field) {
   for (size_t i = 1; i + 1 < phrase.n; ++i) {
-    if (phrase.p[i - 1] != ' ' || phrase.p[i] == ' ') continue;
+    if (!BlankBefore(phrase.p, i) || BlankBefore(phrase.p, i + 1) ||
+        (i + 3 <= phrase.n && BlankBefore(phrase.p, i + 3)))
+      continue;
     const char* equals = (const char*)memchr(phrase.p + i, '=', phrase.n - i);
     if (!equals) return 0;
     bool exact;
@@ -657,7 +667,7 @@ bool FindSiteTypo(const SiteFile* file, int index, SiteTypo* typo) {
   Field f = FIELD_UNKNOWN;
   if (const size_t at = RuleAfterBlanks(phrase, &f)) {
     size_t head = at;
-    while (head > 0 && phrase.p[head - 1] == ' ') --head;
+    while (size_t n = BlankBefore(phrase.p, head)) head -= n;
     typo->kind = SITE_TYPO_NO_TAB;
     typo->line = e.line;
     typo->start = e.start + (uint32_t)at;

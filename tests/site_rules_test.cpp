@@ -255,6 +255,7 @@ TEST(SiteFile, FindsRulesThatAreNotInForce) {
       {"bank.example    length=12", SITE_TYPO_NO_TAB, "length=12", "length", "bank.example"},
       {"my bank classes=digits\tcounter=2", SITE_TYPO_NO_TAB, "classes=digits", "classes", "my bank"},
       {"bank.example Counter = 3", SITE_TYPO_NO_TAB, "Counter = 3", "counter", "bank.example"},
+      {u8"銀行\u3000 length=8", SITE_TYPO_NO_TAB, "length=8", "length", u8"銀行"},
       {"bank.example\tlength = 12", SITE_TYPO_FIELD_NAME, "length = 12", "length", ""},
       {"bank.example\tLength=12", SITE_TYPO_FIELD_NAME, "Length=12", "length", ""},
       {"bank.example\tlenght=12", SITE_TYPO_FIELD_NAME, "lenght=12", "length", ""},
