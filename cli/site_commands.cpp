@@ -8,6 +8,7 @@
 #include "console.h"
 #include "report.h"
 #include "settings_text.h"
+#include "safe_write.h"
 #include "sites.h"
 #include "text.h"
 #include "translate.h"
@@ -244,14 +245,22 @@ int Show(const CliOptions& options) {
                   put(_("classes:"), r.classFlags != 0, classes) &&
                   put(_("derivation:"), true, derivation[0] ? derivation : _("the settings'")) &&
                   put(_("counter:"), true, counter);
-  return ok && DomainsLine(site) ? EXIT_OK : EXIT_FAILED;
+  if (!ok) return EXIT_FAILED;
+  // Fields of other names: kept in the file for later versions, and ignored.
+  uint32_t start, size;
+  for (int n = 0; SiteOtherField(&g_sites, site, n, &start, &size); ++n) {
+    char field[TEXT_CAPACITY];
+    SiteFilePart(start, size, field, sizeof field);
+    snprintf(line, sizeof line, "%-14s %s%s\n", n ? "" : _("ignored:"), field,
+             n ? "" : _(" (a field of no known name, kept)"));
+    if (!Out(line)) return EXIT_FAILED;
+  }
+  if (!DomainsLine(site)) return EXIT_FAILED;
+  WarnSiteTypo(site);
+  return EXIT_OK;
 }
 
-}  // namespace
-
-int RunSite(const CliOptions& options) {
-  char settingsPath[PATH_CAPACITY], sitesPath[PATH_CAPACITY];
-  if (!SettingsPathFor(options, settingsPath) || !SitesPathFor(settingsPath, sitesPath)) return EXIT_FAILED;
+int RunLoaded(const CliOptions& options, const char* settingsPath, const char* sitesPath) {
   if (!LoadSitesReported(sitesPath, _("mend it in a text editor; until then the site commands change nothing"))) {
     return EXIT_FAILED;
   }
@@ -262,6 +271,7 @@ int RunSite(const CliOptions& options) {
     case CLI_SITE_LIST:
       for (int i = 0; i < g_sites.count; ++i) {
         if (!SiteLine(i)) return EXIT_FAILED;
+        WarnSiteTypo(i);
       }
       return EXIT_OK;
     case CLI_SITE_SHOW:
@@ -282,4 +292,26 @@ int RunSite(const CliOptions& options) {
       break;
   }
   return EXIT_USAGE;
+}
+
+}  // namespace
+
+int RunSite(const CliOptions& options) {
+  char settingsPath[PATH_CAPACITY], sitesPath[PATH_CAPACITY];
+  if (!SettingsPathFor(options, settingsPath) || !SitesPathFor(settingsPath, sitesPath)) return EXIT_FAILED;
+  // An edit holds the lock from reading the file to replacing it, so that
+  // one made by another program meanwhile is not written over.
+  const bool edits =
+      options.command == CLI_SITE_SET || options.command == CLI_SITE_REMOVE || options.command == CLI_SITE_NEXT;
+  FileEditLock lock = {};
+  errno = 0;
+  if (edits && !LockFileForEdit(sitesPath, &lock)) {
+    ReportFileError(_("the site file is being edited by another program, or cannot be locked; nothing was changed"),
+                    sitesPath, errno);
+    Report(_("try again in a moment"));
+    return EXIT_FAILED;
+  }
+  const int status = RunLoaded(options, settingsPath, sitesPath);
+  UnlockFileForEdit(&lock);
+  return status;
 }

@@ -9,6 +9,43 @@
 
 SiteFile g_sites;
 
+namespace {
+
+// The file g_sites was read from, for warnings about its lines.
+char g_sitesPath[PATH_CAPACITY];
+
+}  // namespace
+
+void SiteFilePart(uint32_t start, uint32_t length, char* out, size_t capacity) {
+  char utf8[SITE_PASS_PHRASE_CAPACITY], cp932[TEXT_CAPACITY];
+  const size_t n = length < sizeof utf8 ? length : sizeof utf8 - 1;
+  memcpy(utf8, g_sites.bytes + start, n);
+  utf8[n] = 0;
+  if (ConsoleCp932FromUtf8(utf8, cp932, sizeof cp932) != CONSOLE_OK) cp932[0] = 0;
+  PrintableText(cp932, out, capacity);
+}
+
+void WarnSiteTypo(int index) {
+  SiteTypo typo;
+  if (!FindSiteTypo(&g_sites, index, &typo)) return;
+  char rule[TEXT_CAPACITY], site[TEXT_CAPACITY], path[PATH_CAPACITY], text[3 * TEXT_CAPACITY + 600];
+  SiteFilePart(typo.start, typo.length, rule, sizeof rule);
+  PrintableText(g_sitesPath, path, sizeof path);
+  if (typo.kind == SITE_TYPO_NO_TAB) {
+    SiteFilePart(g_sites.sites[index].start, typo.phraseLength, site, sizeof site);
+    snprintf(text, sizeof text,
+             _("sorrel-cli: %s: line %ld: '%s' is not in force: blanks, not a TAB, come before it, so it is part "
+               "of the pass phrase; a TAB there would change the password of '%s' to what the rule says\n"),
+             path, (long)typo.line, rule, site);
+  } else {
+    snprintf(text, sizeof text,
+             _("sorrel-cli: %s: line %ld: '%s' is not in force: no field has that name, so it is ignored; "
+               "written %s=... it would change that site's password to what the rule says\n"),
+             path, (long)typo.line, rule, typo.field);
+  }
+  ConsoleWriteError(text);
+}
+
 const char* SiteStatusText(SiteStatus status) {
   switch (status) {
     case SITE_OK:
@@ -67,6 +104,7 @@ bool SitesPathFor(const char* settingsPath, char* out) {
 }
 
 bool LoadSitesReported(const char* path, const char* consequence) {
+  CopyText(g_sitesPath, sizeof g_sitesPath, path);
   if (LoadSiteFile(&g_sites, path) == SITE_OK) {
     char cp932[TEXT_CAPACITY];
     for (int i = 0; i < g_sites.count; ++i) {
@@ -104,6 +142,14 @@ int FindSiteFor(const char* passPhrase, int* like) {
   return site;
 }
 
+int FindTypoFor(const char* passPhrase) {
+  char utf8[SITE_PASS_PHRASE_CAPACITY];
+  const int site =
+      ConsoleUtf8FromCp932(passPhrase, utf8, sizeof utf8) == CONSOLE_OK ? FindSiteTypoFor(&g_sites, utf8) : -1;
+  WipeMemory(utf8, sizeof utf8);
+  return site;
+}
+
 void WarnDidYouMean(int like, const char* more) {
   char name[TEXT_CAPACITY], shown[TEXT_CAPACITY];
   SiteName(like, name, sizeof name);
@@ -119,6 +165,8 @@ bool ApplySiteFor(const CliOptions& options, const SettingsRecord& settings, con
   int like = -1;
   const int site = passPhrase[0] ? FindSiteFor(passPhrase, &like) : -1;
   if (site >= 0) rule = g_sites.sites[site].rule;
+  // A rule the user meant for this site but that is not in force.
+  WarnSiteTypo(site >= 0 ? site : FindTypoFor(passPhrase));
   if (like >= 0) {
     WarnDidYouMean(like,
                    _(" It has a site rule; the pass phrase as typed has none, and its password is the one given"));

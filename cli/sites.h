@@ -24,6 +24,19 @@ void SiteName(int index, char* out, size_t capacity);
 // given, receives the site it may have been meant for (FindSiteLike), or -1.
 int FindSiteFor(const char* passPhrase, int* like);
 
+// The site file's bytes [start, start + length), UTF-8, as the terminal shows
+// them.
+void SiteFilePart(uint32_t start, uint32_t length, char* out, size_t capacity);
+
+// The site whose line has a rule joined to this code page 932 pass phrase by
+// blanks instead of a TAB, or -1.
+int FindTypoFor(const char* passPhrase);
+
+// On standard error, for a site whose line has a rule that is not in force
+// (FindSiteTypo): the line, the rule, and what mending it would change.
+// Nothing for a site without one, or for -1.
+void WarnSiteTypo(int index);
+
 // On standard error: "did you mean 'SITE'?" and more, for a site FindSiteLike found.
 void WarnDidYouMean(int like, const char* more = "");
 

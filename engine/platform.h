@@ -12,22 +12,47 @@ bool PlatformIsLeadByte(unsigned char b);
 
 FILE* PlatformOpenFile(const char* path, const char* mode);
 
-// Pushes a written stream's data to the disk.
-bool PlatformSyncFile(FILE* file);
+// A file open for writing or locking: a descriptor, or a Windows handle.
+typedef long long PlatformHandle;
 
-// Gives a file just created at temporary, open as file and still empty, the
-// permissions of target (Linux: mode and, where allowed, owner; Windows: the
-// hidden and system attributes), so that replacing target changes its bytes
-// alone. True when target does not exist.
-bool PlatformCopyPermissions(FILE* file, const char* temporary, const char* target);
+// Creates a new file at path for writing, readable and writable by its owner
+// alone: never an existing file, nor through a link put in its place (POSIX:
+// O_CREAT|O_EXCL|O_NOFOLLOW|O_CLOEXEC, 0600; Windows: CREATE_NEW).
+bool PlatformCreateNew(const char* path, PlatformHandle* out);
 
-// Makes a file just created at temporary, open as file and still empty,
-// readable and writable by its owner alone (Linux: mode 0600; Windows: a new
-// file's usual access, nothing to do).
-bool PlatformOwnerOnly(FILE* file, const char* temporary);
+// All size bytes, or false.
+bool PlatformWrite(PlatformHandle file, const void* data, size_t size);
 
-// Replaces target with source in one step.
+// Pushes a written file's data to the disk.
+bool PlatformSyncFile(PlatformHandle file);
+
+bool PlatformCloseFile(PlatformHandle file);
+
+// Gives a file being written at temporary the permissions of target (Linux:
+// owner where allowed, then mode; Windows: the hidden and system
+// attributes), so that replacing target changes its bytes alone. Where
+// target does not exist the file stays its owner's alone when ownerOnly,
+// else takes a new file's usual mode. False only on failure.
+bool PlatformCopyPermissions(PlatformHandle file, const char* temporary, const char* target, bool ownerOnly);
+
+// Replaces target with source in one step, and makes the change last (POSIX:
+// the folder synced after the rename; Windows: ReplaceFileA over an existing
+// target, keeping its access list and attributes, else a write-through move).
 bool PlatformReplaceFile(const char* source, const char* target);
+
+// The file a path stands for when it is a symbolic link (or a chain of them,
+// or a Windows reparse point): out receives the final target, where a write
+// must go for the link to stay a link; else path itself. False, with errno
+// (or the Windows error) saying why, when that cannot be found or does not
+// fit PATH_CAPACITY bytes.
+bool PlatformFinalPath(const char* path, char* out, size_t capacity);
+
+// Holds an exclusive lock on the file at path, made when missing, waiting up
+// to about ten seconds for another holder. False when it cannot be had.
+bool PlatformLockFile(const char* path, PlatformHandle* out);
+
+// Releases the lock and closes the file.
+void PlatformUnlockFile(PlatformHandle lock);
 
 bool PlatformRemoveFile(const char* path);
 

@@ -17,11 +17,32 @@ FILE* PlatformOpenFile(const char*, const char*) {
   return nullptr;
 }
 
-bool PlatformSyncFile(FILE*) { return false; }
+bool PlatformCreateNew(const char*, PlatformHandle*) {
+  errno = ENOSYS;
+  return false;
+}
 
-bool PlatformOwnerOnly(FILE*, const char*) { return false; }
+bool PlatformWrite(PlatformHandle, const void*, size_t) { return false; }
+
+bool PlatformSyncFile(PlatformHandle) { return false; }
+
+bool PlatformCloseFile(PlatformHandle) { return false; }
+
+bool PlatformCopyPermissions(PlatformHandle, const char*, const char*, bool) { return false; }
 
 bool PlatformReplaceFile(const char*, const char*) { return false; }
+
+bool PlatformFinalPath(const char*, char*, size_t) {
+  errno = ENOSYS;
+  return false;
+}
+
+bool PlatformLockFile(const char*, PlatformHandle*) {
+  errno = ENOSYS;
+  return false;
+}
+
+void PlatformUnlockFile(PlatformHandle) {}
 
 bool PlatformRemoveFile(const char*) { return false; }
 

@@ -1,7 +1,6 @@
 #include "safe_write.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "platform.h"
@@ -42,25 +41,34 @@ bool MakeTemporaryName(const char* path, char* out, size_t capacity) {
 
 // ownerOnly: a new file (none at modelPath) is kept from other users.
 bool Replace(const char* path, const void* data, size_t size, const char* modelPath, bool ownerOnly) {
+  // A link stays a link: the file it leads to is the one replaced.
+  char target[PATH_LIMIT];
+  if (!PlatformFinalPath(path, target, sizeof target)) return false;
+  if (strcmp(modelPath, path) == 0) modelPath = target;
   char temporary[512];
-  if (!MakeTemporaryName(path, temporary, sizeof temporary)) return false;
+  if (!MakeTemporaryName(target, temporary, sizeof temporary)) return false;
 
-  FILE* file = Faulted(FILE_STEP_OPEN) ? nullptr : PlatformOpenFile(temporary, "wb");
-  if (!file) return false;
+  PlatformHandle file;
+  if (Faulted(FILE_STEP_OPEN)) {
+    errno = EIO;
+    return false;
+  }
+  if (!PlatformCreateNew(temporary, &file)) return false;
 
-  // Before any byte is in it: a key file kept for its owner alone stays so,
-  // and a new one is made so.
-  bool ok = (!ownerOnly || PlatformOwnerOnly(file, temporary)) && PlatformCopyPermissions(file, temporary, modelPath);
   const unsigned char* bytes = (const unsigned char*)data;
+  bool ok = true;
   // Written in small pieces so that every write is checked on its own.
   for (size_t done = 0; ok && done < size;) {
     size_t piece = size - done < 256 ? size - done : 256;
-    ok = !Faulted(FILE_STEP_WRITE) && fwrite(bytes + done, 1, piece, file) == piece;
+    ok = !Faulted(FILE_STEP_WRITE) && PlatformWrite(file, bytes + done, piece);
     done += piece;
   }
-  ok = ok && !Faulted(FILE_STEP_FLUSH) && fflush(file) == 0 && PlatformSyncFile(file);
-  bool closed = fclose(file) == 0 && !Faulted(FILE_STEP_CLOSE);
-  ok = ok && closed && !Faulted(FILE_STEP_REPLACE) && PlatformReplaceFile(temporary, path);
+  ok = ok && !Faulted(FILE_STEP_FLUSH) && PlatformSyncFile(file);
+  // The target's permissions only now, its bytes all in: until the rename
+  // the file stays its owner's alone.
+  ok = ok && PlatformCopyPermissions(file, temporary, modelPath, ownerOnly);
+  bool closed = PlatformCloseFile(file) && !Faulted(FILE_STEP_CLOSE);
+  ok = ok && closed && !Faulted(FILE_STEP_REPLACE) && PlatformReplaceFile(temporary, target);
   if (!ok) {
     // errno says why the step failed, for the caller's message; not why the cleanup did.
     const int error = errno;
@@ -82,4 +90,25 @@ bool ReplaceFileContentsAs(const char* path, const void* data, size_t size, cons
 
 bool ReplaceKeyFileContents(const char* path, const void* data, size_t size, const char* modelPath) {
   return Replace(path, data, size, modelPath, true);
+}
+
+bool LockFileForEdit(const char* path, FileEditLock* lock) {
+  lock->held = false;
+  char target[PATH_LIMIT], lockPath[PATH_LIMIT];
+  if (!PlatformFinalPath(path, target, sizeof target)) return false;
+  lockPath[0] = 0;
+  if (!AppendText(lockPath, sizeof lockPath, target) || !AppendText(lockPath, sizeof lockPath, ".lock")) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  PlatformHandle handle;
+  if (!PlatformLockFile(lockPath, &handle)) return false;
+  lock->handle = handle;
+  lock->held = true;
+  return true;
+}
+
+void UnlockFileForEdit(FileEditLock* lock) {
+  if (lock->held) PlatformUnlockFile(lock->handle);
+  lock->held = false;
 }

@@ -700,3 +700,138 @@ bool ApplySiteRule(const SettingsRecord& settings, const SiteRule& rule, const c
   memcpy(derived + n, suffix, strlen(suffix) + 1);
   return true;
 }
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+Span TrimBlanks(Span s) {
+  while (s.n && IsBlank(s.p[0])) ++s.p, --s.n;
+  while (s.n && IsBlank(s.p[s.n - 1])) --s.n;
+  return s;
+}
+
+// Whether a and b (ASCII, a lowered) differ by at most one typing error: a
+// letter left out, added, changed, or two swapped.
+bool OneTypoApart(const char* a, size_t an, const char* b, size_t bn) {
+  size_t i = 0;
+  while (i < an && i < bn && a[i] == b[i]) ++i;
+  if (i == an && i == bn) return true;
+  const auto same = [](const char* x, const char* y, size_t n) { return memcmp(x, y, n) == 0; };
+  if (an == bn) {
+    return same(a + i + 1, b + i + 1, an - i - 1) ||
+           (i + 1 < an && a[i] == b[i + 1] && a[i + 1] == b[i] && same(a + i + 2, b + i + 2, an - i - 2));
+  }
+  if (an + 1 == bn) return same(a + i, b + i + 1, an - i);
+  if (bn + 1 == an) return same(a + i + 1, b + i, bn - i);
+  return false;
+}
+
+// The known field name a name stands for up to letter case, blanks around it
+// or one typing error, or null; exactSpelling tells whether it is the name as
+// written.
+const char* LooseFieldName(Span name, bool* exactSpelling) {
+  static const char* const NAMES[] = {"length", "classes", "derivation", "counter", "domains"};
+  const Span trimmed = TrimBlanks(name);
+  char lower[16];
+  if (trimmed.n == 0 || trimmed.n >= sizeof lower) return nullptr;
+  for (size_t i = 0; i < trimmed.n; ++i) {
+    const char c = trimmed.p[i];
+    lower[i] = c >= 'A' && c <= 'Z' ? (char)(c + 'a' - 'A') : c;
+  }
+  for (const char* known : NAMES) {
+    if (OneTypoApart(lower, trimmed.n, known, strlen(known))) {
+      *exactSpelling = SpanIs(name, known);
+      return known;
+    }
+  }
+  return nullptr;
+}
+
+// A field the reader takes: one of the rule's, or the bound domains.
+bool KnownField(Span name) { return FieldOf(name) != FIELD_UNKNOWN || SpanIs(name, "domains"); }
+
+// In a pass phrase: blanks, then "name=..." of a known field (loosely, and
+// with blanks before '=' allowed). The offset of that name, or 0.
+// The bytes of a blank (a space, or an input method's full-width one)
+// ending just before end, or 0.
+size_t BlankBefore(const char* p, size_t end) {
+  if (end >= 1 && p[end - 1] == ' ') return 1;
+  if (end >= 3 && memcmp(p + end - 3, "\xE3\x80\x80", 3) == 0) return 3;
+  return 0;
+}
+
+size_t RuleAfterBlanks(Span phrase, const char** field) {
+  for (size_t i = 1; i + 1 < phrase.n; ++i) {
+    if (!BlankBefore(phrase.p, i) || BlankBefore(phrase.p, i + 1) ||
+        (i + 3 <= phrase.n && BlankBefore(phrase.p, i + 3)))
+      continue;
+    const char* equals = (const char*)memchr(phrase.p + i, '=', phrase.n - i);
+    if (!equals) return 0;
+    bool exact;
+    *field = LooseFieldName({phrase.p + i, (size_t)(equals - phrase.p - i)}, &exact);
+    if (*field) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool FindSiteTypo(const SiteFile* file, int index, SiteTypo* typo) {
+  if (file->status != SITE_OK || index < 0 || index >= file->count) return false;
+  const SiteEntry& e = file->sites[index];
+  const Span phrase = {file->bytes + e.start, e.phraseLength};
+  const char* known = nullptr;
+  if (const size_t at = RuleAfterBlanks(phrase, &known)) {
+    size_t head = at;
+    while (size_t n = BlankBefore(phrase.p, head)) head -= n;
+    typo->kind = SITE_TYPO_NO_TAB;
+    typo->line = e.line;
+    typo->start = e.start + (uint32_t)at;
+    typo->length = e.phraseLength - (uint32_t)at;
+    typo->phraseLength = (uint32_t)head;
+    typo->field = known;
+    return head > 0;
+  }
+  FieldReader fields;
+  PassPhraseOf({file->bytes + e.start, e.lineLength}, &fields);
+  Span field = {}, name = {}, value = {};
+  while (fields.Next(&field)) {
+    if (!SplitField(field, &name, &value) || KnownField(name)) continue;
+    bool exact = false;
+    known = LooseFieldName(name, &exact);
+    if (!known || exact) continue;
+    *typo = {SITE_TYPO_FIELD_NAME, e.line, (uint32_t)(field.p - file->bytes), (uint32_t)field.n, 0, known};
+    return true;
+  }
+  return false;
+}
+
+int FindSiteTypoFor(const SiteFile* file, const char* passPhrase) {
+  const size_t n = strlen(passPhrase);
+  SiteTypo typo;
+  for (int i = 0; i < file->count; ++i) {
+    if (FindSiteTypo(file, i, &typo) && typo.kind == SITE_TYPO_NO_TAB && typo.phraseLength == n &&
+        memcmp(file->bytes + file->sites[i].start, passPhrase, n) == 0) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+bool SiteOtherField(const SiteFile* file, int index, int n, uint32_t* start, uint32_t* length) {
+  if (file->status != SITE_OK || index < 0 || index >= file->count) return false;
+  const SiteEntry& e = file->sites[index];
+  FieldReader fields;
+  PassPhraseOf({file->bytes + e.start, e.lineLength}, &fields);
+  Span field = {}, name = {}, value = {};
+  while (fields.Next(&field)) {
+    if (SplitField(field, &name, &value) && KnownField(name)) continue;
+    if (n-- == 0) {
+      *start = (uint32_t)(field.p - file->bytes);
+      *length = (uint32_t)field.n;
+      return true;
+    }
+  }
+  return false;
+}

@@ -170,3 +170,33 @@ SiteStatus BindSiteDomain(SiteFile* file, int index, const char* domain);
 // changed, when that does not fit in 1023 bytes.
 bool ApplySiteRule(const SettingsRecord& settings, const SiteRule& rule, const char* passPhrase, SettingsRecord* record,
                    int32_t* length, char* derived);
+
+// A site line that looks meant to carry a rule that is not in force: not
+// refused, since the password it gives today may be the one the site has,
+// but worth a warning wherever the file is read.
+enum SiteTypoKind {
+  // "bank.example    length=12": blanks where the TAB belongs, so the rule is
+  // part of the pass phrase (phraseLength: the pass phrase before the blanks).
+  SITE_TYPO_NO_TAB = 1,
+  // "Length=12", "lenght=12", "length = 12": a field of another name, ignored.
+  SITE_TYPO_FIELD_NAME,
+};
+
+struct SiteTypo {
+  int32_t kind;            // a SiteTypoKind
+  int32_t line;            // of the file, 1 for the first
+  uint32_t start, length;  // the mistaken text (the field, or the rule after the blanks), in bytes
+  uint32_t phraseLength;   // SITE_TYPO_NO_TAB: UTF-8 bytes of the pass phrase before the blanks
+  const char* field;       // the known field meant: "length", "classes", ...
+};
+
+// The first such mistake on site index's line; false when there is none.
+bool FindSiteTypo(const SiteFile* file, int index, SiteTypo* typo);
+
+// The site whose line has a SITE_TYPO_NO_TAB mistake right after this UTF-8
+// pass phrase ("bank.example" for "bank.example    length=12"), or -1.
+int FindSiteTypoFor(const SiteFile* file, const char* passPhrase);
+
+// The n-th field (from 0) of site index's line that is of no known name,
+// kept and ignored: its bytes [*start, *start + *length). False past the last.
+bool SiteOtherField(const SiteFile* file, int index, int n, uint32_t* start, uint32_t* length);

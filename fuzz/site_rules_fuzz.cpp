@@ -3,6 +3,8 @@
 // found again, a refused one names a line of the file and takes no edit, and
 // an edit leaves a file that reads back with that edit and nothing else lost:
 // a rule changed keeps the site's domains, a domain bound adds only itself.
+// Lines with blanks where a TAB belongs, or a field name mistyped, are found
+// within their own line.
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>
@@ -66,6 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SitePassPhrase(&g_file, i, phrase, sizeof phrase);
     FUZZ_CHECK(FindSite(&g_file, phrase) == i);
     FUZZ_CHECK(FindSiteLike(&g_file, phrase) == -1);
+    // A rule not in force lies within its own line; the pass phrase before
+    // its blanks leads back to a site with one.
+    const SiteEntry& e = g_file.sites[i];
+    SiteTypo typo;
+    if (FindSiteTypo(&g_file, i, &typo)) {
+      FUZZ_CHECK(typo.line == e.line && typo.length > 0);
+      FUZZ_CHECK(typo.start >= e.start && typo.start + typo.length <= e.start + e.lineLength);
+      if (typo.kind == SITE_TYPO_NO_TAB) {
+        FUZZ_CHECK(typo.phraseLength > 0 && typo.phraseLength < e.phraseLength);
+        phrase[typo.phraseLength] = 0;
+        const int meant = FindSiteTypoFor(&g_file, phrase);
+        FUZZ_CHECK(meant >= 0 && meant <= i);
+      } else {
+        FUZZ_CHECK(typo.kind == SITE_TYPO_FIELD_NAME && typo.start > e.start + e.phraseLength);
+      }
+    }
   }
   if (g_file.count == 0) return 0;
 

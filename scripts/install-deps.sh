@@ -30,8 +30,9 @@ package=(dpkg-dev lintian man-db unzip zip emscripten strip-nondeterminism diffo
          npm python3-icu)
 case "$what" in
   # clang for the fuzz targets; xclip for the clipboard check on a virtual display.
-  # Chromium and its driver for the web page's tests, Firefox ESR for the extension's; python3-nacl checks the sealed key file.
-  test) pkgs+=(clang libclang-rt-14-dev xclip chromium chromium-driver python3-selenium python3-nacl firefox-esr "${package[@]}") ;;
+  # Chromium and its driver for the web page's tests, Firefox ESR for the extension's; python3-nacl checks the sealed key file;
+  # strace watches the writer's system calls.
+  test) pkgs+=(clang libclang-rt-14-dev xclip strace chromium chromium-driver python3-selenium python3-nacl firefox-esr "${package[@]}") ;;
   package) pkgs+=("${package[@]}") ;;
   run) pkgs+=(fonts-wine) ;;  # the window frames and system texts on a real display
   screenshots) pkgs+=(imagemagick fonts-wine) ;;  # import for the X screenshots

@@ -62,6 +62,12 @@ native() {
     ctest --test-dir "$build/native" --output-on-failure
 }
 
+# CMake's default generator, as Debian's packaging runs it: the programs only.
+makefiles() {
+  cmake -S "$root" -B "$build/makefiles" -G "Unix Makefiles" -DSORREL_TESTS=OFF >/dev/null &&
+    cmake --build "$build/makefiles" -j "$(nproc)" >/dev/null
+}
+
 fuzz() { SORREL_FUZZ_BUILD_DIR="$build/fuzz" "$root/scripts/fuzz.sh" all 20; }
 
 windows_build() {  # windows_build ARCH
@@ -87,6 +93,7 @@ if [ "$failed" -gt 0 ]; then
 fi
 
 stage "native (ASan, UBSan)" native
+stage "native build with Unix Makefiles (no tests)" makefiles
 stage "sorrel-cli --clip on a virtual display (xclip)" xvfb-run -a tests/cli_clip.sh "$build/native/bin/sorrel-cli"
 stage "fuzz targets, 20 s each from the seed corpus (clang, ASan, UBSan)" fuzz
 packages() { SORREL_BUILD_DIR="$build" "$root/scripts/package.sh" && "$root/tests/package_check.sh" "$build/dist"; }

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <atomic>
+
 #include "settings.h"
 #include "test_files.h"
 
@@ -122,7 +124,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input, Cl
   CliRun run;
   // A folder of its own for every run: Wine may still be deleting the last
   // run's files when the next one would make them again.
-  static int runs;
+  static std::atomic<int> runs;
   std::string dir = ScratchDir("cli-run-" + std::to_string(++runs));
   if (!WriteBytes(dir + "in", input)) {
     run.err = "could not write sorrel-cli's input";
@@ -180,7 +182,10 @@ bool MakeDirectory(const std::string& cp932) { return mkdir(Utf8FromCp932(cp932)
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input, CliLanguage language,
               const std::vector<std::string>& environment) {
   CliRun run;
-  std::string dir = ScratchDir("cli-run");
+  // Runs from other threads at once each have a folder of their own.
+  static std::atomic<int> threads;
+  thread_local const int slot = threads++;
+  std::string dir = ScratchDir(slot ? "cli-run-" + std::to_string(slot) : "cli-run");
   std::string exe = Utf8FromCp932(CliDirectory() + CLI_NAME);
   if (!WriteBytes(dir + "in", input)) return run;
   int in = open((dir + "in").c_str(), O_RDONLY);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "args.h"
@@ -1450,3 +1451,78 @@ TEST_F(Cli, SealedKeysKeepEveryPasswordThroughEachCommand) {
   for (const std::string& made : {sealed, plain, copy}) EXPECT_EQ(ModeOf(made), 0600u) << made;
 #endif
 }
+
+// Edits at the same moment each wait for the one before: every line is kept,
+// and none is said to be written that is not.
+TEST_F(Cli, SiteEditsAtOnceKeepEveryEdit) {
+  const int runs = 8;
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(WriteBytes(dir + "sites.txt", "first.example\n"));
+    std::vector<CliRun> results(runs);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < runs; ++i) {
+      threads.emplace_back([&, i] {
+        results[i] = RunCli({"site", "set", "--settings", settings, "s" + std::to_string(i) + ".example", "--counter",
+                             std::to_string(i + 2)},
+                            "");
+      });
+    }
+    for (std::thread& t : threads) t.join();
+    const std::string file = ReadBytes(dir + "sites.txt");
+    for (int i = 0; i < runs; ++i) {
+      EXPECT_EQ(results[i].status, 0) << results[i].err;
+      EXPECT_TRUE(Contains(results[i].out, "site file written")) << results[i].out;
+      const std::string line = "s" + std::to_string(i) + ".example\tcounter=" + std::to_string(i + 2) + "\n";
+      EXPECT_TRUE(Contains(file, line)) << "lost: " << line << "in:\n" << file;
+    }
+  }
+}
+
+#ifndef _WIN32
+// A file reached through a chain of links is rewritten where it lives, and every link stays one.
+TEST_F(Cli, LinkedFilesAreWrittenWhereTheyLead) {
+  const std::string cloud = dir + "cloud/";
+  ASSERT_TRUE(MakeDirectory(cloud));
+  ASSERT_TRUE(WriteBytes(cloud + "real.key", ReadBytes(keyA)));
+  MakeSettings("cloud/real.ini", keyA, [](SettingsRecord*) {});
+  ASSERT_TRUE(WriteBytes(cloud + "sites.txt", "kept.example\tlength=8\n"));
+  // link -> hop -> cloud/real: relative targets, read from the link's own folder.
+  auto chain = [&](const std::string& name, const std::string& real) {
+    EXPECT_EQ(symlink(("cloud/" + real).c_str(), (dir + "hop-" + name).c_str()), 0);
+    EXPECT_EQ(symlink(("hop-" + name).c_str(), (dir + name).c_str()), 0);
+  };
+  chain("link.key", "real.key");
+  chain("link.ini", "real.ini");
+  chain("sites.txt", "sites.txt");
+  const struct {
+    std::vector<std::string> args;
+    std::string input, link, real;
+  } cases[] = {
+      {{"seal-key", "--settings", settings, "--key", dir + "link.key", "--kdf-memory", "8", "--kdf-passes", "1"},
+       Line(KP_JAPANESE),
+       "link.key",
+       "real.key"},
+      {{"change-key-password", "--settings", settings, "--key", dir + "link.key"},
+       Line(KP_JAPANESE) + Line(KP_KANJI) + Line(KP_KANJI),
+       "link.key",
+       "real.key"},
+      {{"configure", "--settings", dir + "link.ini", "--length", "30"}, "", "link.ini", "real.ini"},
+      {{"site", "set", "--settings", dir + "link.ini", "new.example"}, "", "sites.txt", "sites.txt"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    const std::string before = ReadBytes(cloud + c.real);
+    CliRun run = RunCli(c.args, Terminal(c.input));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(ReadBytes(cloud + c.real), before);
+    for (const std::string& link : {dir + c.link, dir + "hop-" + c.link}) {
+      struct stat st;
+      EXPECT_TRUE(lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << link;
+    }
+  }
+  EXPECT_EQ(ReadBytes(cloud + "real.key").size(), (size_t)SEALED_KEY_SIZE);
+  EXPECT_EQ(ReadBytes(cloud + "sites.txt"), "kept.example\tlength=8\nnew.example\n");
+  EXPECT_TRUE(Exists(cloud + "sites.txt.lock"));
+  EXPECT_EQ(CountTemporaries(dir) + CountTemporaries(cloud), 0);
+}
+#endif

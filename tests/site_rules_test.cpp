@@ -310,3 +310,41 @@ TEST(SiteRule, DerivesAsTheRuleWrittenOutByHand) {
   EXPECT_FALSE(ApplySiteRule(settings, {0, 0, 0, 2}, std::string(1022, 'a').c_str(), &record, &length, derived));
   EXPECT_EQ(length, 0);
 }
+
+// Rules typed with blanks or a mistaken name: read as before, but found.
+TEST(SiteFile, FindsRulesThatAreNotInForce) {
+  const struct {
+    const char* line;
+    int kind;  // 0: none
+    const char* text;
+    const char* field;
+    const char* before;  // SITE_TYPO_NO_TAB: the pass phrase before the blanks
+  } cases[] = {
+      {"bank.example    length=12", SITE_TYPO_NO_TAB, "length=12", "length", "bank.example"},
+      {"my bank classes=digits\tcounter=2", SITE_TYPO_NO_TAB, "classes=digits", "classes", "my bank"},
+      {"bank.example Counter = 3", SITE_TYPO_NO_TAB, "Counter = 3", "counter", "bank.example"},
+      {u8"銀行\u3000 length=8", SITE_TYPO_NO_TAB, "length=8", "length", u8"銀行"},
+      {"bank.example\tlength = 12", SITE_TYPO_FIELD_NAME, "length = 12", "length", ""},
+      {"bank.example\tLength=12", SITE_TYPO_FIELD_NAME, "Length=12", "length", ""},
+      {"bank.example\tlenght=12", SITE_TYPO_FIELD_NAME, "lenght=12", "length", ""},
+      {"bank.example\tnote=x\tderivaton=2", SITE_TYPO_FIELD_NAME, "derivaton=2", "derivation", ""},
+      {"bank.example\tlength=12\tnote=x", 0, "", "", ""},
+      {"my site name=x", 0, "", "", ""},
+      {"a=b length", 0, "", "", ""},
+      {"bank.example\tcolour=red", 0, "", "", ""},
+  };
+  for (const auto& c : cases) {
+    ASSERT_EQ(Read(std::string("# top\n") + c.line + "\n"), SITE_OK) << c.line;
+    ASSERT_EQ(g_file.count, 1);
+    SiteTypo typo = {};
+    ASSERT_EQ(FindSiteTypo(&g_file, 0, &typo), c.kind != 0) << c.line;
+    if (!c.kind) continue;
+    EXPECT_EQ(typo.kind, c.kind) << c.line;
+    EXPECT_EQ(typo.line, 2) << c.line;
+    EXPECT_EQ(std::string(g_file.bytes + typo.start, typo.length), c.text) << c.line;
+    EXPECT_STREQ(typo.field, c.field) << c.line;
+    EXPECT_EQ(FindSiteTypoFor(&g_file, c.before), c.kind == SITE_TYPO_NO_TAB ? 0 : -1) << c.line;
+    // Nothing derives differently: the whole line's pass phrase is the site.
+    EXPECT_EQ(g_file.sites[0].rule.length, 0) << c.line;
+  }
+}

@@ -94,3 +94,12 @@
 #define TEXT_WEAK_KEYBOARD "キーボードで隣り合うキーの並び"
 #define TEXT_WEAK_DATE "日付や年"
 #define TEXT_WEAK_SHORT "使っている文字の種類のわりに短い"
+// A rule that is not in force (typed with blanks, or a field name mistyped).
+#define TEXT_SITE_TYPO_NOTE "sites.txt の%ld行目の設定は効いていません"
+#define TEXT_SITE_TYPO_LINE "sites.txt の%ld行目："
+#define TEXT_SITE_TYPO_RULE "「%s」は効いていません。"
+#define TEXT_SITE_TYPO_NO_TAB                                                                                                    \
+  "前がタブでなく空白なので、パスフレーズの一部になっています。そこをタブにすると、「%" \
+  "s」のパスワードがこの設定どおりに変わります。"
+#define TEXT_SITE_TYPO_FIELD_NAME \
+  "その名前の欄はないので無視されます。%s=… と書くと、このサイトのパスワードがこの設定どおりに変わります。"

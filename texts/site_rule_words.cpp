@@ -102,3 +102,14 @@ const char* SiteStatusWords(SiteStatus status) {
   }
   return TEXT_SITE_FILE_NOT_READ;
 }
+
+void DescribeSiteTypo(const SiteTypo& typo, const char* rule, const char* site, char* out, size_t capacity) {
+  out[0] = 0;
+  AppendWords(out, capacity, TEXT_SITE_TYPO_LINE, typo.line);
+  AppendWords(out, capacity, TEXT_SITE_TYPO_RULE, 0, rule);
+  if (typo.kind == SITE_TYPO_NO_TAB) {
+    AppendWords(out, capacity, TEXT_SITE_TYPO_NO_TAB, 0, site);
+  } else {
+    AppendWords(out, capacity, TEXT_SITE_TYPO_FIELD_NAME, 0, typo.field);
+  }
+}

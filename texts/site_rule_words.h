@@ -17,3 +17,8 @@ void DescribeSiteRule(const SiteRule& rule, const char* prefix, char* out, size_
 
 // What is wrong with a line of sites.txt, or with an edit.
 const char* SiteStatusWords(SiteStatus status);
+
+// A rule not in force (FindSiteTypo) in words: the line, the rule, and what
+// mending it would change. rule is the mistaken text, site the pass phrase
+// before the blanks, both in the front end's character set.
+void DescribeSiteTypo(const SiteTypo& typo, const char* rule, const char* site, char* out, size_t capacity);

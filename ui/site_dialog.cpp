@@ -6,6 +6,7 @@
 #include "code_page.h"
 #include "kept_key.h"
 #include "resource.h"
+#include "safe_write.h"
 #include "site_file.h"
 #include "text.h"
 #include "texts.h"
@@ -35,6 +36,7 @@ struct SiteDialog {
   SiteRule rule;  // as read when the dialog opened; zero for a new site
   bool exists;
   int like;  // a site the pass phrase may stand for, or -1
+  int typo;  // a site whose rule for it is not in force, or -1
 } s_dialog;
 
 // What a field the rule leaves out takes: the settings' value.
@@ -80,8 +82,9 @@ void OnInit(HWND hwnd) {
   CenterWindowOnDesktop(hwnd);
   SetDlgItemTextA(hwnd, IDC_SITE_NAME, s_dialog.passPhrase);
   char state[SITE_MESSAGE_CAPACITY];
-  // A new site that may be a typo of another says so, as the main window's note does.
-  if (s_dialog.like >= 0) {
+  // A new site that may be a typo of another says so, as the main window's
+  // note does, and so does a rule that is not in force.
+  if (s_dialog.like >= 0 || s_dialog.typo >= 0) {
     SiteNoteFor(s_dialog.passPhrase, state, sizeof state);
   } else {
     CopyText(state, sizeof state, s_dialog.exists ? TEXT_SITE_SAVED_RULE : TEXT_SITE_NEW_RULE);
@@ -126,6 +129,14 @@ void OnNextPassword(HWND hwnd) {
 // user changed it from the settings' value, so that it keeps following them.
 int32_t Keep(int32_t had, int32_t shown, int32_t inherited) { return had || shown != inherited ? shown : 0; }
 
+// Holds the lock beside sites.txt for an edit, from reading it again to
+// replacing it; false, once the user is told, when it cannot be had.
+bool LockSites(HWND hwnd, FileEditLock* lock) {
+  if (LockFileForEdit(s_dialog.path, lock)) return true;
+  ShowFailure(hwnd, TEXT_SITE_FILE_NOT_SAVED, s_dialog.path, TEXT_SITE_FILE_BUSY);
+  return false;
+}
+
 // True when the rule was stored.
 bool OnSave(HWND hwnd) {
   const int32_t length = (int32_t)GetDlgItemInt(hwnd, IDC_LENGTH, nullptr, FALSE);
@@ -155,7 +166,11 @@ bool OnSave(HWND hwnd) {
   rule.classFlags = (uint32_t)Keep((int32_t)had.classFlags, (int32_t)classes, (int32_t)inherited.classFlags);
   rule.derivation = Keep(had.derivation, derivation, inherited.derivation);
   rule.counter = counter;
-  return Reload(hwnd) && Store(hwnd, SetSite(&g_siteFile, s_dialog.utf8, rule));
+  FileEditLock lock;
+  if (!LockSites(hwnd, &lock)) return false;
+  const bool stored = Reload(hwnd) && Store(hwnd, SetSite(&g_siteFile, s_dialog.utf8, rule));
+  UnlockFileForEdit(&lock);
+  return stored;
 }
 
 // True when the site is gone from sites.txt.
@@ -163,9 +178,13 @@ bool OnDelete(HWND hwnd) {
   char question[SITE_MESSAGE_CAPACITY];  // wsprintfA writes at most 1024 bytes
   wsprintfA(question, TEXT_SITE_DELETE_QUESTION, s_dialog.passPhrase);
   if (MessageBoxA(hwnd, question, TEXT_SITE_DELETE_CAPTION, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
-  if (!Reload(hwnd)) return false;
-  const int index = FindSite(&g_siteFile, s_dialog.utf8);
-  return index < 0 || Store(hwnd, RemoveSite(&g_siteFile, index));
+  FileEditLock lock;
+  if (!LockSites(hwnd, &lock)) return false;
+  bool removed = Reload(hwnd);
+  const int index = removed ? FindSite(&g_siteFile, s_dialog.utf8) : -1;
+  if (index >= 0) removed = Store(hwnd, RemoveSite(&g_siteFile, index));
+  UnlockFileForEdit(&lock);
+  return removed;
 }
 
 INT_PTR CALLBACK SiteDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
@@ -215,6 +234,12 @@ bool RunSiteDialog(HWND owner, const char* passPhrase) {
     const int index = FindTypedSite(passPhrase, &s_dialog.like);
     s_dialog.exists = index >= 0;
     if (s_dialog.exists) s_dialog.rule = g_siteFile.sites[index].rule;
+    // What is wrong with such a rule takes more words than the dialog has room for.
+    s_dialog.typo = TypoSiteFor(passPhrase, index);
+    char typo[SITE_MESSAGE_CAPACITY];
+    if (s_dialog.typo >= 0 && DescribeTypo(s_dialog.typo, typo, sizeof typo)) {
+      MessageBoxA(owner, typo, TEXT_SITE_TYPO_CAPTION, MB_OK | MB_ICONWARNING);
+    }
     changed = DialogBoxParamA(g_hInstance, MAKEINTRESOURCEA(IDD_SITE), owner, SiteDlgProc, 0) == DIALOG_ACCEPTED;
   }
   WipeMemory(&s_dialog, sizeof s_dialog);

@@ -72,7 +72,12 @@ void SiteNoteFor(const char* passPhrase, char* out, size_t capacity) {
   }
   int like;
   const int index = FindTypedSite(passPhrase, &like);
-  if (index >= 0) {
+  const int typo = TypoSiteFor(passPhrase, index);
+  SiteTypo found;
+  if (typo >= 0 && FindSiteTypo(&g_siteFile, typo, &found)) {
+    out[0] = 0;
+    AppendWords(out, capacity, TEXT_SITE_TYPO_NOTE, found.line);
+  } else if (index >= 0) {
     DescribeSiteRule(g_siteFile.sites[index].rule, TEXT_SITE_NOTE_PREFIX, out, capacity);
   } else if (like >= 0) {
     char utf8[SITE_PASS_PHRASE_CAPACITY], cp932[TEXT_CAPACITY];
@@ -84,4 +89,33 @@ void SiteNoteFor(const char* passPhrase, char* out, size_t capacity) {
     WipeMemory(utf8, sizeof utf8);
     WipeMemory(cp932, sizeof cp932);
   }
+}
+
+int TypoSiteFor(const char* passPhrase, int index) {
+  SiteTypo typo;
+  if (index >= 0) return FindSiteTypo(&g_siteFile, index, &typo) ? index : -1;
+  char utf8[SITE_PASS_PHRASE_CAPACITY];
+  const int found = Cp932ToUtf8(passPhrase, utf8, sizeof utf8) ? FindSiteTypoFor(&g_siteFile, utf8) : -1;
+  WipeMemory(utf8, sizeof utf8);
+  return found;
+}
+
+bool DescribeTypo(int index, char* out, size_t capacity) {
+  SiteTypo typo;
+  if (!FindSiteTypo(&g_siteFile, index, &typo)) return false;
+  // The file's UTF-8 pieces in code page 932; a piece that has none is cut
+  // at the file's checks already (every pass phrase has one).
+  char utf8[SITE_PASS_PHRASE_CAPACITY], rule[TEXT_CAPACITY], site[TEXT_CAPACITY];
+  const auto piece = [&](uint32_t start, uint32_t length, char* to) {
+    const size_t n = length < sizeof utf8 ? length : sizeof utf8 - 1;
+    memcpy(utf8, g_siteFile.bytes + start, n);
+    utf8[n] = 0;
+    if (!Utf8ToCp932(utf8, to, TEXT_CAPACITY)) to[0] = 0;
+  };
+  piece(typo.start, typo.length, rule);
+  piece(g_siteFile.sites[index].start, typo.phraseLength, site);
+  DescribeSiteTypo(typo, rule, site, out, capacity);
+  WipeMemory(utf8, sizeof utf8);
+  WipeMemory(site, sizeof site);
+  return true;
 }

@@ -31,3 +31,11 @@ void DescribeRefusedSites(const char* path, const char* mend, char* out, size_t 
 // ("このサイト：8文字・英数字・2回目"), the site it may stand for, that
 // sites.txt is refused, or nothing.
 void SiteNoteFor(const char* passPhrase, char* out, size_t capacity);
+
+// The site whose line has a rule not in force that a typed pass phrase
+// (code page 932) meets: its own line (index, or -1), or one that has it
+// joined by blanks. -1 when none.
+int TypoSiteFor(const char* passPhrase, int index);
+
+// That site's rule not in force in words, or false.
+bool DescribeTypo(int index, char* out, size_t capacity);

@@ -111,6 +111,8 @@
 // The site dialog's own texts (the shared ones are in shared_texts.h).
 #define TEXT_SITE_FILE_MEND_TO_EDIT "ファイルを直してから、もう一度サイト別設定を開いてください。"
 #define TEXT_SITE_FILE_NOT_SAVED "サイト別設定ファイルの保存に失敗しました："
+#define TEXT_SITE_FILE_BUSY "ほかのプログラムが編集中か、ロックできません。少し待ってから、もう一度保存してください。"
+#define TEXT_SITE_TYPO_CAPTION "サイト別設定"
 #define TEXT_SITE_DELETE_CAPTION "サイト別設定の削除"
 
 // Description and pattern, each ending in a zero byte, and one more ending the list.

@@ -26,6 +26,7 @@ const SITE_SAYS = {
   count: (n) => `登録済みのサイト（${n}）`,
   domains: (list) => `ドメイン：${list}`,
   read: (name, n) => `「${name}」を読み込みました（${n}サイト）。このページのサイト別設定はこのファイルの内容になりました。`,
+  unchanged: 'このページのサイト別設定は前のままです。',
   saved: 'サイト別設定を保存しました。',
   removed: 'サイト別設定を削除しました。',
   clear: 'このページのサイト別設定をすべて削除しますか？\n必要なら先に「sites.txt として保存」で書き出してください。',
@@ -79,8 +80,20 @@ function readSites(bytes) {
   }
 }
 
-function sitesProblem() {
-  return wasm.webSiteStatus() === 0 ? '' : (wasm.webSitesProblem(), siteText());
+// Why the file is refused, naming it (sites.txt unless name is given), or ''.
+function sitesProblem(name) {
+  if (wasm.webSiteStatus() === 0) return '';
+  if (name) putSiteText(name);
+  wasm.webSitesProblem(name ? 1 : 0);
+  return siteText();
+}
+
+// Text into the module's site text, cut to fit.
+function putSiteText(value) {
+  const bytes = utf8Encoder.encode(value).subarray(0, 255);
+  const at = wasm.webSiteText();
+  memory().set(bytes, at);
+  memory()[at + bytes.length] = 0;
 }
 
 function storeSites() {
@@ -229,14 +242,22 @@ function removeSite() {
   say(SITE_SAYS.removed);
 }
 
+// A refused file changes nothing: the rules read before stay, in the page
+// and in the browser's storage.
 async function importSites(file) {
   clearMessages();
+  const kept = bytesOfSites(wasm.webSiteSize());
   readSites(new Uint8Array(await file.slice(0, SITE_FILE_CAPACITY + 1).arrayBuffer()));
+  const problem = sitesProblem(file.name);
+  if (problem) {
+    readSites(kept);
+    showSites();
+    return say(problem + '\n' + SITE_SAYS.unchanged, 'sites-file');
+  }
   storeSites();
   showSites();
-  const problem = sitesProblem();
-  if (problem) say(problem, 'sites-file');
-  else say(SITE_SAYS.read(file.name, wasm.webSiteCount()));
+  const typos = wasm.webSiteTypos() ? '\n' + siteText() : '';
+  say(SITE_SAYS.read(file.name, wasm.webSiteCount()) + typos);
 }
 
 function exportSites() {

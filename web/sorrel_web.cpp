@@ -505,6 +505,24 @@ void DescribeRule(const SiteRule& rule, const char* prefix) {
   DescribeSiteRule(rule, prefix, g_siteText, sizeof g_siteText);
 }
 
+// Site index's rule not in force, in words, appended to g_siteText; false
+// when it has none.
+bool PutTypo(int index) {
+  SiteTypo typo;
+  if (!FindSiteTypo(&g_sites, index, &typo)) return false;
+  char rule[SITE_PASS_PHRASE_CAPACITY], site[SITE_PASS_PHRASE_CAPACITY], words[SITE_PASS_PHRASE_CAPACITY + 512];
+  const auto piece = [](uint32_t start, uint32_t length, char* to) {
+    const size_t n = length < SITE_PASS_PHRASE_CAPACITY ? length : SITE_PASS_PHRASE_CAPACITY - 1;
+    memcpy(to, g_sites.bytes + start, n);
+    to[n] = 0;
+  };
+  piece(typo.start, typo.length, rule);
+  piece(g_sites.sites[index].start, typo.phraseLength, site);
+  DescribeSiteTypo(typo, rule, site, words, sizeof words);
+  AppendText(g_siteText, sizeof g_siteText, words);
+  return true;
+}
+
 int TypedSiteRule(SiteRule* rule) {
   // A refused file may hold this pass phrase's rule: nothing is derived without it.
   const int site = g_sites.status == SITE_OK ? FindSite(&g_sites, Typed()) : -1;
@@ -569,7 +587,10 @@ WEB_EXPORT int webSiteField(int index, int field) {
 WEB_EXPORT int webSiteNote() {
   const int site = FindSite(&g_sites, Typed());
   const int like = site < 0 ? FindSiteLike(&g_sites, Typed()) : -1;
+  // A rule meant for this site that is not in force comes first.
+  const int typo = site < 0 ? FindSiteTypoFor(&g_sites, Typed()) : site;
   WipeMemory(g_siteText, sizeof g_siteText);
+  if (typo >= 0 && PutTypo(typo)) return site;
   if (g_sites.status != SITE_OK) {
     if (g_sites.problemLine > 0) {
       Put(TEXT_SITE_NOTE_FILE_LINE, g_sites.problemLine);
@@ -586,13 +607,35 @@ WEB_EXPORT int webSiteNote() {
   return site;
 }
 
-// Why the file is refused, with its line, into g_siteText; its status.
-WEB_EXPORT int webSitesProblem() {
+// Why the file is refused, with its line, into g_siteText; its status. With
+// named, the file's name is the one the page put in g_siteText (a file it
+// imports), else sites.txt.
+WEB_EXPORT int webSitesProblem(int named) {
+  char name[256] = "sites.txt";
+  if (named) CopyText(name, sizeof name, g_siteText);
   CopyText(g_siteText, sizeof g_siteText, TEXT_SITE_FILE_REFUSED);
-  AppendText(g_siteText, sizeof g_siteText, "sites.txt\n");
+  AppendText(g_siteText, sizeof g_siteText, name);
+  AppendText(g_siteText, sizeof g_siteText, "\n");
   if (g_sites.problemLine > 0) Put(TEXT_SITE_FILE_LINE, g_sites.problemLine);
   AppendText(g_siteText, sizeof g_siteText, SiteStatusWords(g_sites.status));
   return g_sites.status;
+}
+
+// Every rule not in force, one a line, into g_siteText (as many as fit);
+// how many there are.
+WEB_EXPORT int webSiteTypos() {
+  g_siteText[0] = 0;
+  int count = 0;
+  for (int i = 0; i < g_sites.count; ++i) {
+    const size_t used = strlen(g_siteText);
+    if (count && !AppendText(g_siteText, sizeof g_siteText, "\n")) break;
+    if (PutTypo(i)) {
+      ++count;
+    } else {
+      g_siteText[used] = 0;
+    }
+  }
+  return count;
 }
 
 // The rule of the typed pass phrase in g_siteText, added or changed; a zero

@@ -270,7 +270,8 @@ TEST_F(SiteRules, GenerateAppliesTheRuleAndTheNoteNamesIt) {
                          u8"# my sites\n"
                          u8"example.com\tlength=8\tclasses=digits,lower,upper\tcounter=2\n"
                          u8"bank.example\tderivation=2\tmemo=kept\n"
-                         u8"日本語サイト\tclasses=digits\tlength=6\tcounter=3\n"));
+                         u8"日本語サイト\tclasses=digits\tlength=6\tcounter=3\n"
+                         u8"card.example    length=4\n"));
   struct Case {
     const char* typed;
     const char* note;
@@ -287,6 +288,8 @@ TEST_F(SiteRules, GenerateAppliesTheRuleAndTheNoteNamesIt) {
       {"ｅｘａｍｐｌｅ．ｃｏｍ", "「example.com」のことですか？", 0, 0, "ｅｘａｍｐｌｅ．ｃｏｍ"},
       {"bank.example ", "「bank.example」のことですか？", 0, 0, "bank.example "},
       {"other.org", "", 0, 0, "other.org"},
+      // A rule typed with blanks is not in force, and says so.
+      {"card.example", "sites.txt の5行目の設定は効いていません", 0, 0, "card.example"},
   };
   const size_t n = sizeof cases / sizeof cases[0];
   SettingsRecord s;

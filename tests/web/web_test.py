@@ -23,6 +23,7 @@ Usage: web_test.py PAGE.html SORREL_CLI
 - no request leaves the page, and no secret stays in storage, cookies, the URL
   or the console.
 """
+import base64
 import ctypes
 import ctypes.util
 import glob
@@ -348,8 +349,8 @@ generate().then(() => done([document.getElementById('result').value, document.ge
                             document.getElementById('message').textContent]), (e) => done([String(e), '', '']));
 """
 IMPORT_SITES = """
-const [bytes, done] = arguments;
-importSites(new File([Uint8Array.from(bytes)], 'sites.txt')).then(
+const [bytes, done, name] = [arguments[0], arguments[arguments.length - 1], arguments.length > 2 ? arguments[1] : 'sites.txt'];
+importSites(new File([Uint8Array.from(bytes)], name)).then(
   () => done([document.getElementById('message').textContent, wasm.webSiteCount()]), (e) => done(String(e)));
 """
 
@@ -401,14 +402,31 @@ def site_rules(d, key_path, key_password, ini):
     d.execute_script("const e = document.getElementById('sites-keep'); e.checked = false; e.dispatchEvent(new Event('change'))")
     open_page(d, keep=True)
     check(kept == 2 and d.execute_script("return wasm.webSiteCount()") == 0, "sites kept, then not: %s" % kept)
-    # A broken file: its line named; nothing generated until it is removed.
-    said, _ = d.execute_async_script(IMPORT_SITES, list(b"# ok\nexample.com\tlength=0\n"))
+    # A good file, then a broken one: that one is refused by its own name and
+    # changes nothing kept; rules typed with blanks are named on import.
+    good = b"bank.example    length=12\nshop.example\tLength=9\n"
+    said, count = d.execute_async_script(IMPORT_SITES, list(good))
+    typos = [TEXT["TEXT_SITE_TYPO_LINE"].replace("%ld", str(n)) + TEXT["TEXT_SITE_TYPO_RULE"].replace("%s", r)
+             for n, r in ((1, "length=12"), (2, "Length=9"))]
+    check(count == 2 and all(t in said for t in typos), "rules not in force, on import: %r" % said)
+    _, note, _ = d.execute_async_script(TYPE_AND_GENERATE, "bank.example")
+    check(typos[0] in note, "rule not in force, in the note: %r" % note)
+    broken = b"# ok\nexample.com\tlength=0\n"
+    said, count = d.execute_async_script(IMPORT_SITES, list(broken), "mine.txt")
+    d.execute_script("document.getElementById('sites-export').click()")
+    again = downloads("sites*.txt", len(good))
+    check(count == 2 and again and open(again[0], "rb").read() == good and "mine.txt" in said and
+          "sites.txt" not in said and "2行目：" + TEXT["TEXT_SITE_BAD_LENGTH"] in said,
+          "a refused import keeps what was there: %r %s" % (said, count))
+    # A broken file kept from before: its line named; nothing generated until it is removed.
+    d.execute_script("localStorage.setItem('sorrel.sites', arguments[0])", base64.b64encode(broken).decode())
+    open_page(d, keep=True)
     d.find_element(By.ID, "key-file").send_keys(key_path)
     d.find_element(By.ID, "key-password").send_keys(key_password + Keys.TAB)
     got, note, message = d.execute_async_script(TYPE_AND_GENERATE, "other.example")
     refused = "2行目：" + TEXT["TEXT_SITE_BAD_LENGTH"]
-    check(refused in said and refused in message and TEXT["TEXT_SITE_FILE_MEND_TO_GENERATE"] in message and not got and
-          note == TEXT["TEXT_SITE_NOTE_FILE_LINE"].replace("%ld", "2"), "broken file: %r %r %r" % (said, note, message))
+    check(refused in message and TEXT["TEXT_SITE_FILE_MEND_TO_GENERATE"] in message and not got and
+          note == TEXT["TEXT_SITE_NOTE_FILE_LINE"].replace("%ld", "2"), "broken file: %r %r" % (note, message))
     d.execute_script("window.confirm = () => true; document.getElementById('sites-clear').click()")
     got, _, _ = d.execute_async_script(TYPE_AND_GENERATE, "other.example")
     check(len(got) == 16, "after removing the broken file: %r" % got)
