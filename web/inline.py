@@ -13,6 +13,8 @@ register its service worker (sw.js), all from its own folder.
 """
 import base64
 import hashlib
+import os
+import subprocess
 import sys
 import zlib
 
@@ -30,13 +32,24 @@ APP_HEAD = """<link rel="manifest" href="manifest.webmanifest">
 """
 
 
+def strip_comments(js):
+    """The script without comments and indentation (strip_comments.cjs, over
+    Debian's acorn): the sources keep their comments, the download its bytes."""
+    env = dict(os.environ, NODE_PATH=":".join(filter(None, ["/usr/share/nodejs", os.environ.get("NODE_PATH")])))
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "strip_comments.cjs")
+    done = subprocess.run(["node", script], input=js.encode(), capture_output=True, env=env)
+    if done.returncode != 0:
+        sys.exit("inline.py: strip_comments.cjs failed: " + done.stderr.decode(errors="replace").strip())
+    return done.stdout.decode()
+
+
 def main():
     args = sys.argv[1:]
     app = args[:1] == ["--app"]
     html_path, css_path, *js_paths, wasm_path, version, out_path = args[app:]
     html = open(html_path, encoding="utf-8").read()
     css = open(css_path, encoding="utf-8").read()
-    js = "\n".join(open(path, encoding="utf-8").read() for path in js_paths)
+    js = strip_comments("\n".join(open(path, encoding="utf-8").read() for path in js_paths))
     wasm = base64.b64encode(zlib.compress(open(wasm_path, "rb").read(), 9)).decode()
 
     # No network, no frames, no forms, no plug-ins: only this style, this
