@@ -28,7 +28,12 @@ api.alarms.onAlarm.addListener(async (alarm) => {
 // Chromium reaches the clipboard from an offscreen document; Firefox's
 // background page has a document of its own.
 async function clearClipboard(digest) {
-  if (!api.offscreen) return clearIfHolds(digest);
+  if (!api.offscreen) {
+    const box = document.body.appendChild(document.createElement('textarea'));
+    await clearIfHolds(digest, box);
+    box.remove();
+    return;
+  }
   const url = api.runtime.getURL('offscreen.html');
   const open = await api.runtime.getContexts({ contextTypes: ['OFFSCREEN_DOCUMENT'], documentUrls: [url] });
   if (!open.length) {
@@ -51,24 +56,3 @@ api.runtime.onMessage.addListener((message, sender, reply) => {
   reply({ clears: canClear() });
   return false;
 });
-
-// Firefox: the same clearing as the offscreen document's, here.
-if (typeof document !== 'undefined' && !api.offscreen) {
-  globalThis.clearIfHolds = async (digest) => {
-    const box = document.createElement('textarea');
-    document.body.append(box);
-    box.focus();
-    document.execCommand('paste');
-    const now = box.value;
-    box.remove();
-    const hash = btoa(String.fromCharCode(...new Uint8Array(await crypto.subtle.digest('SHA-256', new TextEncoder().encode(now)))));
-    if (hash !== digest) return;
-    const clear = (e) => {
-      e.clipboardData.setData('text/plain', '');
-      e.preventDefault();
-    };
-    document.addEventListener('copy', clear);
-    document.execCommand('copy');
-    document.removeEventListener('copy', clear);
-  };
-}

@@ -197,3 +197,16 @@ async function startModule(bytes, url) {
   workerUrl = url;
   cp932 = buildCp932();
 }
+
+// Offers bytes as a file to save, through a link of its own for the moment
+// of the click (never called in a worker).
+function download(bytes, name) {
+  const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
+  const a = document.createElement('a');
+  a.href = url;
+  a.download = name;
+  document.body.append(a);
+  a.click();
+  a.remove();
+  setTimeout(() => URL.revokeObjectURL(url), 1000);
+}

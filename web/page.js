@@ -130,17 +130,6 @@ function putField(which, id, errorField) {
   return ok || report(S.TEXT_TOO_LONG, errorField || id);
 }
 
-function download(bytes, name) {
-  const url = URL.createObjectURL(new Blob([bytes], { type: 'application/octet-stream' }));
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = name;
-  document.body.append(a);
-  a.click();
-  a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 1000);
-}
-
 // --- the key: its file, its form, and opening it.
 
 // count bytes in BUF.KEY as the key in use; its status.
