@@ -23,7 +23,7 @@ enum { MIN_PASS_PHRASE = 4, STARTUP_PERIOD_MS = 100, RESULT_CAPACITY = 1024 };
 DWORD g_clipboardSequence;
 
 void ClearOwnPassword(int attempts) {
-  if (g_clipboardSequence && ClearClipboardIfUnchanged(g_clipboardSequence, attempts)) g_clipboardSequence = 0;
+  if (g_clipboardSequence && ClearClipboardIfUnchanged(g_clipboardSequence, attempts, 20)) g_clipboardSequence = 0;
 }
 
 struct GenerateWork {
