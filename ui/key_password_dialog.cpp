@@ -29,7 +29,7 @@ bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
   // An unreadable key file is the generate command's to report, with its path.
   const int count = ReadKeyFile(request->keyPath, w->file);
   if (count == 0) return true;
-  const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, true, &w->key);
+  const KeyOpenStatus status = OpenKeyKept(hwnd, w->file, count, w->keyPassword, true, &w->key);
   switch (status) {
     case KEY_OPEN_OK:
       request->opened = true;

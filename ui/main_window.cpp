@@ -100,7 +100,7 @@ void Generate(HWND hwnd, GenerateWork* w) {
   SiteRule rule;
   if (!LookUpSiteRule(hwnd, w->passPhrase, &rule)) return;
   // An original key of any shape is unmasked as it always has been.
-  const KeyOpenStatus status = OpenKeyKept(w->file, fileCount, g_activeKeyPassword, false, &w->key);
+  const KeyOpenStatus status = OpenKeyKept(hwnd, w->file, fileCount, g_activeKeyPassword, false, &w->key);
   if (status != KEY_OPEN_OK) {
     const char* problem = SealedKeyProblem(status, TEXT_KEY_NOT_OPENED_GENERATE);
     ShowError(hwnd, problem ? problem : TEXT_DERIVE_FAILED);
