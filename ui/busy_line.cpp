@@ -73,6 +73,10 @@ void ShowBusyLine(HWND dialog, int statusId, const char* text, BusyLine* busy) {
   // Painted now: the thread does nothing else until the work is done.
   UpdateWindow(dialog);
   if (busy->line) UpdateWindow(busy->line);
+  // Wine puts what was painted on the screen only when the thread looks for
+  // a message: it looks once, for one nobody sends.
+  MSG none;
+  PeekMessageA(&none, busy->line, WM_APP + 0x3FFF, WM_APP + 0x3FFF, PM_NOREMOVE);
 }
 
 void HideBusyLine(BusyLine* busy) {
