@@ -32,8 +32,14 @@ cp "$release/bin/sorrel.exe" "$release/bin/sorrel-cli.exe" "$work/app/"
   exit 1
 }
 
-SORREL_DISPLAY=1 sorrel_wine_prefix "$work/wineprefix"
-sorrel_wine_fonts
+SORREL_DISPLAY=1 sorrel_wine_prefix "$work/wineprefix" || {
+  echo "key-opening-shot.sh: the Wine prefix could not be made" >&2
+  exit 1
+}
+sorrel_wine_fonts || {
+  echo "key-opening-shot.sh: the fonts could not be set up in the Wine prefix" >&2
+  exit 1
+}
 # One virtual desktop for every process, so that the helper finds the dialog
 # and the windows have their frames.
 sorrel_wine_run "choosing a virtual desktop" \
@@ -58,5 +64,8 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 sleep 0.8
 import -window root ../../key-opening.png
 SHOOT
-xvfb-run -a -s "-screen 0 640x400x24" bash "$work/shoot.sh"
+xvfb-run -a -s "-screen 0 640x400x24" bash "$work/shoot.sh" || {
+  echo "key-opening-shot.sh: the screenshot could not be taken (see the lines above)" >&2
+  exit 1
+}
 echo "$build/screenshots/key-opening.png"
