@@ -1,5 +1,5 @@
-// Windows: the dialog program's clipboard service, and the clipboard's
-// sequence number to tell whether anything was copied since. sorrel-cli
+// Windows: the clipboard service both Windows programs share, and the
+// clipboard's sequence number to tell whether anything was copied since. sorrel-cli
 // starts itself again, detached, to clear the clipboard later; the text stays
 // in this process.
 #include <stdlib.h>
@@ -12,18 +12,8 @@ const char CLIPBOARD_CLEARER_ARGUMENT[] = "--clear-clipboard";
 
 namespace {
 
-// Empties the clipboard unless it changed since sequence. Another program may
-// hold it open for a moment: a few tries.
-void ClearIfUnchanged(DWORD sequence) {
-  for (int attempt = 0; attempt < 50 && GetClipboardSequenceNumber() == sequence; ++attempt) {
-    if (OpenClipboard(nullptr)) {
-      if (GetClipboardSequenceNumber() == sequence) EmptyClipboard();
-      CloseClipboard();
-      return;
-    }
-    Sleep(100);
-  }
-}
+// Up to five seconds for another program to let go of the clipboard.
+void ClearIfUnchanged(DWORD sequence) { ClearClipboardIfUnchanged(sequence, 50, 100); }
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 // Windows: a console is read and written in UTF-16, so no code page stands in
 // the way; pipes and files carry the console's code pages. Every conversion
-// refuses substitution.
+// refuses substitution, but for an argument only shown.
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
@@ -9,16 +9,13 @@
 // After windows.h.
 #include <shellapi.h>
 
+#include "code_page.h"
 #include "console.h"
 #include "settings.h"
 #include "text.h"
 #include "translate.h"
 
 namespace {
-
-const UINT CP_ENGINE = 932;
-// UTF-16 units of a site's pass phrase in either form: never more than its bytes.
-const int SITE_TEXT_WIDE = 3 * TEXT_CAPACITY;
 
 HANDLE g_input = INVALID_HANDLE_VALUE;
 DWORD g_savedMode = 0;
@@ -65,44 +62,27 @@ void NameUnmappable(UINT cp, const wchar_t* in, int inLength) {
   }
 }
 
+ConsoleResult FromCodePageResult(CodePageResult r) {
+  return r == CODE_PAGE_OK ? CONSOLE_OK : r == CODE_PAGE_TOO_LONG ? CONSOLE_TOO_LONG : CONSOLE_UNMAPPABLE;
+}
+
 // UTF-16 to code page cp, refusing any character cp cannot hold exactly.
 ConsoleResult FromWide(UINT cp, const wchar_t* in, int inLength, char* out, size_t capacity) {
-  out[0] = 0;
-  if (inLength == 0) return CONSOLE_OK;
-  BOOL usedDefault = FALSE;
-  const bool utf = cp == CP_UTF8 || cp == CP_UTF7;
-  DWORD flags = utf ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-  int n = WideCharToMultiByte(cp, flags, in, inLength, out, (int)capacity - 1, nullptr, utf ? nullptr : &usedDefault);
-  if (n == 0) {
-    out[0] = 0;
-    if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) return CONSOLE_TOO_LONG;
-    if (!utf) NameUnmappable(cp, in, inLength);
-    return CONSOLE_UNMAPPABLE;
-  }
-  if (usedDefault) {
-    out[0] = 0;
-    NameUnmappable(cp, in, inLength);
-    return CONSOLE_UNMAPPABLE;
-  }
-  out[n] = 0;
-  return CONSOLE_OK;
+  const CodePageResult r = CodePageFromWide(cp, in, inLength, out, capacity, LACK_REFUSED);
+  if (r == CODE_PAGE_UNMAPPABLE && cp != CP_UTF8 && cp != CP_UTF7) NameUnmappable(cp, in, inLength);
+  return FromCodePageResult(r);
 }
 
 // Code page cp to UTF-16; invalid sequences are refused.
 ConsoleResult ToWide(UINT cp, const char* in, int inLength, wchar_t* out, int capacity, int* length) {
-  *length = 0;
-  if (inLength == 0) return CONSOLE_OK;
-  int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, in, inLength, out, capacity);
-  if (n == 0) return GetLastError() == ERROR_INSUFFICIENT_BUFFER ? CONSOLE_TOO_LONG : CONSOLE_UNMAPPABLE;
-  *length = n;
-  return CONSOLE_OK;
+  return FromCodePageResult(WideFromCodePage(cp, in, inLength, out, capacity, length));
 }
 
 ConsoleResult WriteTo(DWORD which, const char* text) {
   HANDLE handle = GetStdHandle(which);
   static wchar_t wide[8192];
   int length;
-  ConsoleResult r = ToWide(CP_ENGINE, text, (int)strlen(text), wide, 8192, &length);
+  ConsoleResult r = ToWide(CODE_PAGE_ENGINE, text, (int)strlen(text), wide, 8192, &length);
   if (r != CONSOLE_OK) return r;
   if (IsConsole(handle)) {
     DWORD written;
@@ -211,7 +191,7 @@ ConsoleResult ConsoleArguments(int, char**, char (*out)[CLI_ARGUMENT_CAPACITY], 
     if (i == 0) {
       CopyText(out[0], CLI_ARGUMENT_CAPACITY, "sorrel-cli");
     } else {
-      r = FromWide(CP_ENGINE, wide[i], (int)wcslen(wide[i]), out[i], CLI_ARGUMENT_CAPACITY);
+      r = FromWide(CODE_PAGE_ENGINE, wide[i], (int)wcslen(wide[i]), out[i], CLI_ARGUMENT_CAPACITY);
       if (r != CONSOLE_OK) *failed = i;
     }
   }
@@ -226,9 +206,8 @@ void ConsoleArgumentShown(int, char**, int index, char* out, size_t capacity) {
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (!wide) return;
   if (index >= 0 && index < argc) {
-    // '?' for what code page 932 lacks, with no best fit: é stays unlike e.
-    int n = WideCharToMultiByte(CP_ENGINE, WC_NO_BEST_FIT_CHARS, wide[index], -1, out, (int)capacity, "?", nullptr);
-    if (n == 0) out[0] = 0;
+    // Only shown: '?' for what code page 932 lacks, with no best fit, so é stays unlike e.
+    CodePageFromWide(CODE_PAGE_ENGINE, wide[index], (int)wcslen(wide[index]), out, capacity, LACK_QUESTION_MARK);
   }
   LocalFree(wide);
 }
@@ -259,7 +238,7 @@ ConsoleResult ReadLine(const char* prompt, char* out, size_t capacity, bool hide
     r = CONSOLE_UNMAPPABLE;
     CopyText(g_unmappable, sizeof g_unmappable, "U+0000");
   }
-  if (r == CONSOLE_OK) r = FromWide(CP_ENGINE, line, length, out, capacity);
+  if (r == CONSOLE_OK) r = FromWide(CODE_PAGE_ENGINE, line, length, out, capacity);
   WipeMemory(line, sizeof line);
   if (r != CONSOLE_OK) WipeMemory(out, capacity);
   return r;
@@ -366,7 +345,7 @@ void ConsoleSystemReason(int error, char* out, size_t capacity) {
 ConsoleResult ConsoleToTerminal(const char* text, char* out, size_t capacity) {
   static wchar_t wide[8192];
   int length;
-  ConsoleResult r = ToWide(CP_ENGINE, text, (int)strlen(text), wide, 8192, &length);
+  ConsoleResult r = ToWide(CODE_PAGE_ENGINE, text, (int)strlen(text), wide, 8192, &length);
   if (r != CONSOLE_OK) return r;
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   if (IsConsole(output)) {
@@ -382,26 +361,13 @@ ConsoleResult ConsoleFromTerminal(const char* text, char* out, size_t capacity) 
   static wchar_t wide[CLI_ARGUMENT_CAPACITY];
   int length;
   ConsoleResult r = ToWide(CP_ACP, text, (int)strlen(text), wide, CLI_ARGUMENT_CAPACITY, &length);
-  return r == CONSOLE_OK ? FromWide(CP_ENGINE, wide, length, out, capacity) : r;
+  return r == CONSOLE_OK ? FromWide(CODE_PAGE_ENGINE, wide, length, out, capacity) : r;
 }
-
-namespace {
-
-ConsoleResult Recode(UINT from, UINT to, const char* text, char* out, size_t capacity) {
-  static wchar_t wide[SITE_TEXT_WIDE];
-  int length;
-  ConsoleResult r = ToWide(from, text, (int)strlen(text), wide, SITE_TEXT_WIDE, &length);
-  if (r == CONSOLE_OK) r = FromWide(to, wide, length, out, capacity);
-  WipeMemory(wide, sizeof wide);  // a pass phrase
-  return r;
-}
-
-}  // namespace
 
 ConsoleResult ConsoleUtf8FromCp932(const char* cp932, char* out, size_t capacity) {
-  return Recode(CP_ENGINE, CP_UTF8, cp932, out, capacity);
+  return FromCodePageResult(Recode(CODE_PAGE_ENGINE, CP_UTF8, cp932, out, capacity));
 }
 
 ConsoleResult ConsoleCp932FromUtf8(const char* utf8, char* out, size_t capacity) {
-  return Recode(CP_UTF8, CP_ENGINE, utf8, out, capacity);
+  return FromCodePageResult(Recode(CP_UTF8, CODE_PAGE_ENGINE, utf8, out, capacity));
 }

@@ -38,6 +38,11 @@ SORREL_DISPLAY=1 sorrel_wine_prefix "$build/wineprefix-app" || {
   echo "run.sh: the Wine prefix could not be made" >&2
   exit 1
 }
+# The dialogs in the fonts they ask for, as in the screenshots.
+sorrel_wine_fonts || {
+  echo "run.sh: the fonts could not be set up in the Wine prefix $build/wineprefix-app" >&2
+  exit 1
+}
 cd "$build/app"
 status=0
 "$SORREL_WINE" ./sorrel.exe || status=$?

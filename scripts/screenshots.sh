@@ -23,15 +23,9 @@ printf '#define SORREL_VERSION %s\n#define SORREL_VERSION_TEXT "%s"\n' "${versio
   -I"$root/ui" -I"$root/texts" "$root/scripts/show_dialog.cpp" \
   "$work/sorrel_rc.o" -o "$work/show_dialog.exe" -static
 
-# A prefix of its own with the X11 driver. MS UI Gothic, the Japanese dialog
-# font, is proportional: IPA P Gothic stands in for it.
+# A prefix of its own with the X11 driver, and the fonts a user's Windows has.
 SORREL_DISPLAY=1 sorrel_wine_prefix "$work/wineprefix"
-for face in 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
-  "$SORREL_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f >/dev/null 2>&1
-done
-# The caption buttons are drawn from Marlett.
-cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-wineserver -w
+sorrel_wine_fonts
 
 cat >"$work/shoot.sh" <<'SHOOT'
 # Runs inside xvfb-run: one dialog after another on a Wine desktop, each cut out

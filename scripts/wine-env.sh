@@ -7,6 +7,8 @@
 # sorrel_wine_prefix DIR: makes one Wine prefix in DIR for this run, headless
 #   (null graphics driver; SORREL_DISPLAY=1 keeps the real display), code page
 #   932. Returns non-zero, with a message, when a step fails.
+# sorrel_wine_fonts: in that prefix, the fonts the dialogs ask for, as a
+#   user's Japanese Windows has them; for every prefix that shows windows.
 sorrel_scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 sorrel_wine_select() {
@@ -78,6 +80,25 @@ sorrel_wine_prefix() {
       "$SORREL_WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f || return 1
   else
     "$SORREL_WINE" reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+  fi
+  sorrel_wine_run "waiting for the Wine server" wineserver -w
+}
+
+# Wine has none of the dialog fonts: without a stand-in, "MS Shell Dlg" falls
+# to a font that clips the Japanese labels and draws m like n. MS UI Gothic,
+# the Japanese dialog font, is proportional: IPA P Gothic stands in for it.
+# The caption buttons are drawn from Marlett.
+sorrel_wine_fonts() {
+  local face
+  for face in 'MS UI Gothic' 'MS Shell Dlg' 'MS Shell Dlg 2'; do
+    sorrel_wine_run "naming IPA P Gothic for $face" \
+      "$SORREL_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f || return 1
+  done
+  if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" || {
+      echo "wine-env: cannot copy Marlett into $WINEPREFIX" >&2
+      return 1
+    }
   fi
   sorrel_wine_run "waiting for the Wine server" wineserver -w
 }

@@ -451,6 +451,34 @@ TEST_F(Cli, RefusesPipedTextCodePage932CannotHold) {
 }
 #endif
 
+#ifdef _WIN32
+// The command line reaches the program in UTF-16: what code page 932 lacks is
+// refused, never taken as a best fit (é is not e), unlike the dialog
+// program's fields; ～ (U+FF5E) is 81 60.
+TEST_F(Cli, ArgumentsCodePage932LacksAreRefused) {
+  struct Case {
+    const char* typed;
+    const char* bytes;  // null: refused
+  } cases[] = {
+      {u8"caf\u00e9-key", nullptr},
+      {u8"\u301c-wave-key", nullptr},
+      {u8"\uff5e-wave-key", "\x81\x60-wave-key"},
+      {u8"\U0001F600-face-key", nullptr},
+  };
+  for (const Case& c : cases) {
+    CliRun run = Generate({c.typed}, std::string(KP_JAPANESE.utf8) + "\n");
+    if (c.bytes) {
+      EXPECT_EQ(run.status, 0) << c.typed << run.err;
+      EXPECT_EQ(run.out, Expected(settings, "", KP_JAPANESE.cp932, c.bytes, 0, 0) + "\n");
+    } else {
+      EXPECT_EQ(run.status, 1) << c.typed;
+      EXPECT_TRUE(Contains(run.err, "cannot be represented in code page 932")) << run.err;
+      EXPECT_EQ(run.out, "");
+    }
+  }
+}
+#endif
+
 TEST_F(Cli, UsageErrorsExitWithTwo) {
   struct Case {
     std::vector<std::string> args;

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include "busy_line.h"
 #include "keyfile.h"
 #include "settings.h"
 #include "text.h"
@@ -28,16 +29,17 @@ bool IsKept(const unsigned char* file, int count, const char* keyPassword) {
 
 }  // namespace
 
-KeyOpenStatus OpenKeyKept(const unsigned char* file, int count, const char* keyPassword, bool checkOriginal,
-                          OpenedKey* out) {
+KeyOpenStatus OpenKeyKept(HWND dialog, const unsigned char* file, int count, const char* keyPassword,
+                          bool checkOriginal, OpenedKey* out) {
   if (!IsSealedKey(file, count)) return OpenKey(file, count, keyPassword, checkOriginal, out);
   if (IsKept(file, count, keyPassword)) {
     *out = g_kept.key;
     return KEY_OPEN_OK;
   }
-  HCURSOR before = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+  BusyLine busy;
+  ShowBusyLine(dialog, 0, TEXT_KEY_OPENING, &busy);
   const KeyOpenStatus status = OpenKey(file, count, keyPassword, checkOriginal, out);
-  SetCursor(before);
+  HideBusyLine(&busy);
   if (status == KEY_OPEN_NO_MEMORY) g_neededMiB = out->seal.memoryKiB / 1024;
   if (status == KEY_OPEN_OK) KeepOpenedKey(file, count, keyPassword, *out);
   return status;

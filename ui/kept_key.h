@@ -7,11 +7,11 @@
 
 #include "key_open.h"
 
-// OpenKey, with a wait cursor while Argon2id runs. A sealed key that opened
-// is kept with the file's bytes and the key password; the same two again give
-// it back at once. On failure out holds no secret.
-KeyOpenStatus OpenKeyKept(const unsigned char* file, int count, const char* keyPassword, bool checkOriginal,
-                          OpenedKey* out);
+// OpenKey; while Argon2id runs, dialog says so (busy_line.h). A sealed key
+// that opened is kept with the file's bytes and the key password; the same
+// two again give it back at once. On failure out holds no secret.
+KeyOpenStatus OpenKeyKept(HWND dialog, const unsigned char* file, int count, const char* keyPassword,
+                          bool checkOriginal, OpenedKey* out);
 
 // Keeps key as what file (count bytes, a sealed key) opens to under keyPassword:
 // for a key just sealed, which then needs no Argon2id run to be used.

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app.h"
+#include "busy_line.h"
 #include "key_open.h"
 #include "key_password_change.h"
 #include "key_password_words.h"
@@ -56,10 +57,10 @@ INT_PTR OnGenerate(HWND hwnd, KeyCreateWork* w) {
     return 0;
   }
   EnableWindow(GetDlgItem(hwnd, IDOK), FALSE);
-  SetDlgItemTextA(hwnd, IDC_STATUS, TEXT_KEY_GENERATING);
-  HCURSOR before = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+  BusyLine busy;
+  ShowBusyLine(hwnd, IDC_STATUS, TEXT_KEY_GENERATING, &busy);
   const SealStatus sealed = CreateSealedKey(w->keyPassword, g_newKeySeal, w->key);
-  SetCursor(before);
+  HideBusyLine(&busy);
   if (sealed != SEAL_OK) {
     ShowError(hwnd, sealed == SEAL_NO_MEMORY ? TEXT_KEY_NO_MEMORY : TEXT_KEY_CREATE_FAILED);
     return DIALOG_CANCELLED;

@@ -51,7 +51,7 @@ bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
     return false;
   }
   if (!MayOpenKey(hwnd, w->file, count, w->keyPassword)) return false;
-  const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, true, &w->key);
+  const KeyOpenStatus status = OpenKeyKept(hwnd, w->file, count, w->keyPassword, true, &w->key);
   switch (status) {
     case KEY_OPEN_OK:
       request->opened = true;

@@ -23,7 +23,7 @@ enum { MIN_PASS_PHRASE = 4, STARTUP_PERIOD_MS = 100, RESULT_CAPACITY = 1024 };
 DWORD g_clipboardSequence;
 
 void ClearOwnPassword(int attempts) {
-  if (g_clipboardSequence && ClearClipboardIfUnchanged(g_clipboardSequence, attempts)) g_clipboardSequence = 0;
+  if (g_clipboardSequence && ClearClipboardIfUnchanged(g_clipboardSequence, attempts, 20)) g_clipboardSequence = 0;
 }
 
 struct GenerateWork {
@@ -101,7 +101,7 @@ void Generate(HWND hwnd, GenerateWork* w) {
   if (!LookUpSiteRule(hwnd, w->passPhrase, &rule)) return;
   // An original key of any shape is unmasked as it always has been.
   if (!MayOpenKey(hwnd, w->file, fileCount, g_activeKeyPassword)) return;
-  const KeyOpenStatus status = OpenKeyKept(w->file, fileCount, g_activeKeyPassword, false, &w->key);
+  const KeyOpenStatus status = OpenKeyKept(hwnd, w->file, fileCount, g_activeKeyPassword, false, &w->key);
   if (status != KEY_OPEN_OK) {
     const char* problem = SealedKeyProblem(status, TEXT_KEY_NOT_OPENED_GENERATE);
     ShowError(hwnd, problem ? problem : TEXT_DERIVE_FAILED);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app.h"
+#include "busy_line.h"
 #include "kept_key.h"
 #include "key_check.h"
 #include "keyfile.h"
@@ -76,9 +77,10 @@ void ShowKeyForm(HWND hwnd) {
 // showing why.
 bool WriteSealed(HWND hwnd, const char* path, OpenedKey* key, const char* keyPassword, const SealParameters& params,
                  unsigned char* sealed) {
-  HCURSOR before = SetCursor(LoadCursorA(nullptr, (LPCSTR)IDC_WAIT));
+  BusyLine busy;
+  ShowBusyLine(hwnd, 0, TEXT_KEY_SEALING, &busy);
   const SealStatus status = SealOpenedKey(*key, keyPassword, params, sealed);
-  SetCursor(before);
+  HideBusyLine(&busy);
   if (status != SEAL_OK) {
     ShowError(hwnd, status == SEAL_NO_MEMORY ? TEXT_KEY_NO_MEMORY : TEXT_KEY_CREATE_FAILED);
     return false;
@@ -105,7 +107,7 @@ bool KeyFits(HWND hwnd, ConfirmWork* w, bool derivation2) {
   }
   if (IsSealedKey(w->file, count)) {
     if (!MayOpenKey(hwnd, w->file, count, w->keyPassword)) return false;
-    const KeyOpenStatus status = OpenKeyKept(w->file, count, w->keyPassword, false, &w->key);
+    const KeyOpenStatus status = OpenKeyKept(hwnd, w->file, count, w->keyPassword, false, &w->key);
     if (const char* problem = SealedKeyProblem(status, TEXT_KEY_NOT_OPENED)) {
       ShowError(hwnd, problem);
       return false;

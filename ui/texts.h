@@ -65,6 +65,9 @@
   "このキーは開くのに %s MiB のメモリーを使っていたため、どのプログラムでも開ける %s MiB で暗号化し直しました"
 #define TEXT_KEY_NO_MEMORY \
   "メモリーが足りないため、キーファイルを開けません。\nほかのプログラムを閉じてから、もう一度試してください"
+// Shown while Argon2id opens or seals a key.
+#define TEXT_KEY_OPENING "キーを開いています…"
+#define TEXT_KEY_SEALING "キーを暗号化しています…"
 #define TEXT_KEY_MISMATCH_CAPTION "キーパスワードの確認"
 #define TEXT_KEY_MISMATCH_QUESTION                                                                                \
   "キーパスワードがキーファイルと一致しません。\n"                                          \

@@ -404,3 +404,39 @@ TEST_F(SiteRules, SiteDialogSavesTheRuleThatGenerateApplies) {
     EXPECT_EQ(box.text, Expected(With(s, c.length, c.flags), key_, kActiveKeyPassword, c.derivedFrom)) << c.what;
   }
 }
+
+// Characters code page 932 lacks, pasted from another program: the field's
+// ANSI text decides the bytes (é best fit, U+301C and an emoji as '?'), and
+// every password registered with them depends on these bytes staying.
+TEST_F(MainWindow, TextCodePage932LacksReachesTheDerivationAsBefore) {
+  struct Case {
+    const wchar_t* typed;
+    const char* bytes;
+  } cases[] = {
+      {L"caf\u00e9-key", "cafe-key"},
+      {L"\u301c-wave-key", "?-wave-key"},
+      {L"\uff5e-wave-key", "\x81\x60-wave-key"},
+      {L"\U0001F600-face-key", "?\?-face-key"},
+  };
+  int i = 0;
+  for (const Case& c : cases) {
+    const std::string key = MakeKeyFile(dir_, "foreign" + std::to_string(i++) + ".key", c.bytes);
+    SettingsRecord s;
+    SetDefaultSettings(&s, key.c_str());
+    ASSERT_TRUE(SaveSettings(s));
+    SeenWindow box;
+    UiScript script;
+    script.On(kKeyPassword, [&](HWND w) {
+      PasteWide(w, IDC_KEY_PASSWORD, c.typed);
+      Click(w, IDOK);
+    });
+    script.On(kMain, [&](HWND w) {
+      PasteWide(w, IDC_PASSPHRASE, c.typed);
+      Click(w, IDC_GENERATE);
+    });
+    script.AnswerBox(IDOK, &box).On(kMain, [](HWND w) { PressCloseBox(w); });
+    EXPECT_EQ(RunDialog(script, IDD_MAIN, MainDlgProc), 2);
+    EXPECT_STREQ(g_activeKeyPassword, c.bytes);
+    EXPECT_EQ(box.text, Expected(s, key, c.bytes, c.bytes)) << c.bytes;
+  }
+}

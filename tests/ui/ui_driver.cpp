@@ -1,5 +1,7 @@
 #include "ui_driver.h"
 
+#include <string.h>
+
 #include "resource.h"
 
 namespace {
@@ -92,6 +94,24 @@ void PasteText(HWND dialog, int id, const std::string& text) {
   SetFocus(field);
   SendMessageA(field, EM_SETSEL, 0, -1);
   SendMessageA(field, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+}
+
+void PasteWide(HWND dialog, int id, const std::wstring& text) {
+  const SIZE_T size = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  memcpy(GlobalLock(block), text.c_str(), size);
+  GlobalUnlock(block);
+  if (!OpenClipboard(nullptr)) {
+    GlobalFree(block);
+    return;
+  }
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+  HWND field = GetDlgItem(dialog, id);
+  SetFocus(field);
+  SendMessageA(field, EM_SETSEL, 0, -1);
+  SendMessageA(field, WM_PASTE, 0, 0);
 }
 
 void Click(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -67,6 +67,8 @@ class UiScript {
 // Person-like actions on a dialog's controls.
 void TypeText(HWND dialog, int id, const std::string& text);   // replaces the field's text, key by key
 void PasteText(HWND dialog, int id, const std::string& text);  // replaces it as a paste would
+// Replaces it with UTF-16 text pasted from the clipboard, as copied from another program.
+void PasteWide(HWND dialog, int id, const std::wstring& text);
 void Click(HWND dialog, int id);
 void PressKey(HWND dialog, int id, UINT key);  // focus on the control, then the key
 void PressCloseBox(HWND dialog);

@@ -50,7 +50,7 @@ bool CopyTextToClipboard(HWND owner, const char* text) {
   return true;
 }
 
-bool ClearClipboardIfUnchanged(DWORD sequence, int attempts) {
+bool ClearClipboardIfUnchanged(DWORD sequence, int attempts, DWORD intervalMs) {
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (GetClipboardSequenceNumber() != sequence) return true;
     if (OpenClipboard(nullptr)) {
@@ -58,7 +58,7 @@ bool ClearClipboardIfUnchanged(DWORD sequence, int attempts) {
       CloseClipboard();
       return true;
     }
-    Sleep(20);
+    Sleep(intervalMs);
   }
   return false;
 }

@@ -1,5 +1,4 @@
-// The clipboard as both programs use it: user32 and kernel32 only, so that
-// sorrel-cli links it without the dialogs.
+// The clipboard as both Windows programs use it.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +10,7 @@ bool CopyTextToClipboard(HWND owner, const char* text);
 // Empties the clipboard unless anything was put on it after the copy whose
 // sequence number (GetClipboardSequenceNumber) this is: text another program
 // copied since is left alone. Another program may hold the clipboard open for
-// a moment: tries up to attempts times, 20 ms apart. True when it was cleared
-// or had changed.
-bool ClearClipboardIfUnchanged(DWORD sequence, int attempts);
+// a moment: tries up to attempts times, intervalMs apart (the dialog program
+// cannot wait long on its one thread; sorrel-cli's clearing process can). True
+// when it was cleared or had changed.
+bool ClearClipboardIfUnchanged(DWORD sequence, int attempts, DWORD intervalMs);
