@@ -28,8 +28,10 @@ done
 stamp=$npm_dir/node_modules/.package-lock.json
 if [ ! -f "$stamp" ] || [ "$npm_dir/package-lock.json" -nt "$stamp" ]; then
   log=$npm_dir/npm.log
-  (cd "$npm_dir" && npm ci --ignore-scripts --no-audit --no-fund >"$log" 2>&1) ||
-    fail "npm ci failed in $npm_dir: $(grep -m1 'ERR!' "$log" || tail -n 1 "$log")"
+  # npm's cache inside the folder too: the reproducibility check's second
+  # build runs as a user with no home.
+  (cd "$npm_dir" && npm ci --cache "$npm_dir/cache" --ignore-scripts --no-audit --no-fund >"$log" 2>&1) ||
+    fail "npm ci failed in $npm_dir: $(grep -m1 -E 'ERR!|npm error' "$log" || tail -n 1 "$log")"
 fi
 
 # copy FROM TO NAME: a package's single-file module with its licence on top,

@@ -93,16 +93,21 @@ struct PseudoTerminal {
   }
 };
 
-}  // namespace
-
-TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
-  const std::string dir = ScratchDir("cli-terminal");
+// t.key under KEY_PASSWORD and t.ini naming it, in dir.
+void WriteKeyAndSettings(const std::string& dir) {
   unsigned char key[KEY_BUFFER_SIZE];
   ASSERT_EQ(CreateKey(key, KEY_PASSWORD), KEY_FILE_SIZE);
   ASSERT_TRUE(WriteKeyFile((dir + "t.key").c_str(), key, KEY_FILE_SIZE));
   SettingsRecord s;
   SetDefaultSettings(&s, (dir + "t.key").c_str());
   ASSERT_TRUE(SaveSettingsTo((dir + "t.ini").c_str(), s));
+}
+
+}  // namespace
+
+TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
+  const std::string dir = ScratchDir("cli-terminal");
+  ASSERT_NO_FATAL_FAILURE(WriteKeyAndSettings(dir));
 
   struct Case {
     const char* name;
@@ -149,12 +154,7 @@ TEST(CliTerminal, ShowsNoSecretAndRestoresEchoOnEveryWayOut) {
 // hidden key password and the shown pass phrase alike.
 TEST(CliTerminal, EndOfInputAtAPromptEndsThePromptsLine) {
   const std::string dir = ScratchDir("cli-terminal-eof");
-  unsigned char key[KEY_BUFFER_SIZE];
-  ASSERT_EQ(CreateKey(key, KEY_PASSWORD), KEY_FILE_SIZE);
-  ASSERT_TRUE(WriteKeyFile((dir + "t.key").c_str(), key, KEY_FILE_SIZE));
-  SettingsRecord s;
-  SetDefaultSettings(&s, (dir + "t.key").c_str());
-  ASSERT_TRUE(SaveSettingsTo((dir + "t.ini").c_str(), s));
+  ASSERT_NO_FATAL_FAILURE(WriteKeyAndSettings(dir));
   const std::vector<std::string> typedFirst[] = {{}, {KEY_PASSWORD}};
   for (const std::vector<std::string>& typed : typedFirst) {
     PseudoTerminal t;

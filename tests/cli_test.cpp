@@ -458,12 +458,13 @@ TEST_F(Cli, RefusesPipedTextCodePage932CannotHold) {
 TEST_F(Cli, ArgumentsCodePage932LacksAreRefused) {
   struct Case {
     const char* typed;
-    const char* bytes;  // null: refused
+    const char* bytes;  // null: refused, naming the character
+    const char* named;
   } cases[] = {
-      {u8"caf\u00e9-key", nullptr},
-      {u8"\u301c-wave-key", nullptr},
-      {u8"\uff5e-wave-key", "\x81\x60-wave-key"},
-      {u8"\U0001F600-face-key", nullptr},
+      {u8"caf\u00e9-key", nullptr, "U+00E9"},
+      {u8"\u301c-wave-key", nullptr, "U+301C"},
+      {u8"\uff5e-wave-key", "\x81\x60-wave-key", nullptr},
+      {u8"\U0001F600-face-key", nullptr, "U+1F600"},
   };
   for (const Case& c : cases) {
     CliRun run = Generate({c.typed}, std::string(KP_JAPANESE.utf8) + "\n");
@@ -472,7 +473,9 @@ TEST_F(Cli, ArgumentsCodePage932LacksAreRefused) {
       EXPECT_EQ(run.out, Expected(settings, "", KP_JAPANESE.cp932, c.bytes, 0, 0) + "\n");
     } else {
       EXPECT_EQ(run.status, 1) << c.typed;
-      EXPECT_TRUE(Contains(run.err, "cannot be represented in code page 932")) << run.err;
+      EXPECT_TRUE(Contains(run.err, std::string("the pass phrase given as an argument holds the character ") + c.named +
+                                        ", which code page 932 cannot hold"))
+          << run.err;
       EXPECT_EQ(run.out, "");
     }
   }
