@@ -7,6 +7,7 @@ of the page or its worker outside the folder (Chromium's network log).
 
 Usage: app_test.py APP_FOLDER SORREL_CLI [SCREENSHOT_FOLDER]
 """
+import atexit
 import functools
 import hashlib
 import http.server
@@ -26,6 +27,7 @@ from selenium.webdriver.common.keys import Keys
 
 CLI, SHOTS = os.path.abspath(sys.argv[2]), (sys.argv[3:] or [None])[0]
 WORK = tempfile.mkdtemp(prefix="sorrel-app-")
+atexit.register(shutil.rmtree, WORK, True)
 KEY_PASSWORD, PASS_PHRASE = "鍵のパスワード", "予約サイト"
 failed = 0
 
