@@ -4,7 +4,10 @@
 // same origin and open shadow roots; on a sign-up or change-password form the
 // new password's fields. Never a hidden field, never a submit. Returns how
 // many fields it filled and, when none, the hosts of frames it could not reach.
-export function fillPage(password) {
+// origin is the page's the password was made for: a tab that has moved on
+// since the popup named its site gets nothing.
+export function fillPage(password, origin) {
+  if (location.origin !== origin) return { filled: 0, frames: [], moved: true };
   const fields = [];
   const frames = [];
   const shown = (el) => {

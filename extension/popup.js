@@ -261,12 +261,17 @@ async function fill() {
   if (!value) return;
   let results;
   try {
-    results = await chrome.scripting.executeScript({ target: { tabId: tab.id }, func: fillPage, args: [value] });
+    results = await chrome.scripting.executeScript({
+      target: { tabId: tab.id },
+      func: fillPage,
+      args: [value, new URL(tab.url).origin],
+    });
   } catch (e) {
     return say(t('cannotReach', e.message), true);
   }
   const done = results[0] && results[0].result;
   if (wasOpen) performance.measure('sorrel-fill', { start: started });
+  if (done && done.moved) return say(t('pageMoved'), true);
   if (!done || !done.filled) {
     return say(done && done.frames.length ? t('otherFrame', done.frames.join(', ')) : t('noField'), true);
   }

@@ -162,6 +162,14 @@ def field_values_of(d, page_tab, popup_tab, page):
     return values
 
 
+def open_popup(d, base, url):
+    """The popup, as a page naming the tab that shows url."""
+    tab_id = d.execute_async_script(
+        "chrome.tabs.query({}).then((t) => arguments[1](t.find((x) => x.url.startsWith(arguments[0])).id))", url)
+    d.get(base + "popup.html?tab=%d" % tab_id)
+    wait(d, lambda: d.execute_script("return document.documentElement.dataset.ready"))
+
+
 def main():
     serve()
     copy, ext_id = test_copy()
@@ -205,11 +213,7 @@ def main():
             d.switch_to.window(page_tab)
             d.get("https://%s/%s" % (host, page))
             d.switch_to.window(popup_tab)
-            tab_id = d.execute_async_script(
-                "chrome.tabs.query({}).then((t) => arguments[1](t.find((x) => x.url.startsWith(arguments[0])).id))",
-                "https://%s/%s" % (host, page))
-            d.get(base + "popup.html?tab=%d" % tab_id)
-            wait(d, lambda: d.execute_script("return document.documentElement.dataset.ready"))
+            open_popup(d, base, "https://%s/%s" % (host, page))
             figures["ready"].append(d.execute_script("return performance.getEntriesByName('sorrel-ready')[0].startTime"))
             shown = d.find_element(By.ID, "site").text
             message = lambda: d.find_element(By.ID, "message").text
@@ -246,6 +250,18 @@ def main():
             check(name, ok, "site %r, filled %r, said %r" % (shown, values, said))
             if values:
                 filled[name] = (phrase, values[0])
+        # A tab that has gone to another page since the popup named its site gets nothing.
+        d.switch_to.window(page_tab)
+        d.get("https://example.com/plain")
+        d.switch_to.window(popup_tab)
+        open_popup(d, base, "https://example.com/plain")
+        d.switch_to.window(page_tab)
+        d.get("https://examp1e.com/plain")
+        d.switch_to.window(popup_tab)
+        d.find_element(By.ID, "fill").click()
+        moved = d.execute_script("return chrome.i18n.getMessage('pageMoved')")
+        check("a tab moved on since the popup opened: no fill", wait(d, lambda: d.find_element(By.ID, "message").text == moved)
+              and not [v for v in field_values_of(d, page_tab, popup_tab, "plain") if v])
         # Every fill equals sorrel-cli's for the sites.txt the extension kept.
         d.switch_to.window(popup_tab)
         local = storage(d, "local")

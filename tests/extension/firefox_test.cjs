@@ -27,7 +27,7 @@ chrome.tabs.onUpdated.addListener(async (tabId, info, tab) => {
   const opened = await openKey(PASSWORD);
   if (opened.status !== S.OK || usePool(opened.pool) !== S.OK) return;
   const made = generate(registrableSite(new URL(tab.url).hostname).site);
-  await chrome.scripting.executeScript({ target: { tabId }, func: fillPage, args: [made.password] });
+  await chrome.scripting.executeScript({ target: { tabId }, func: fillPage, args: [made.password, new URL(tab.url).origin] });
 });
 `;
 
