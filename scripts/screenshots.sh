@@ -35,7 +35,7 @@ work=$1 docs=$2
 cd "$work"
 for shot in 101:main 102:settings 103:key-password 112:key-create 120:site-rules box-key-not-opened box-key-mismatch \
   box-seal box-reseal box-too-long box-found-beside box-not-found box-key-damaged box-key-not-a-key box-key-no-memory \
-  box-key-unsupported box-key-large box-key-shape box-key-lowered; do
+  box-key-unsupported box-key-large box-key-shape box-key-lowered box-weak-key-password; do
   id=${shot%%:*} name=${shot#*:} out=$docs
   case $shot in box-*) out=$work ;; esac
   rm -f geometry.txt
