@@ -157,8 +157,7 @@ bool TakeDerivation(CliOptions* options, const char* value) {
 
 bool TakeKdfMemory(CliOptions* options, const char* value) {
   const int64_t n = Number(value);
-  if (n < CLI_KDF_MEMORY_MIN || n > CLI_KDF_MEMORY_MAX)
-    return Fail(options, _("--kdf-memory takes MiB from 8 to 256"));
+  if (n < CLI_KDF_MEMORY_MIN || n > CLI_KDF_MEMORY_MAX) return Fail(options, _("--kdf-memory takes MiB from 8 to 256"));
   options->kdfMemoryMiB = (int32_t)n;
   return true;
 }

@@ -553,11 +553,16 @@ WEB_EXPORT const char* webSiteStatusText(int status) { return SiteStatusWords((S
 // The site texts the page shows as they stand, or with its own numbers.
 WEB_EXPORT const char* webSiteWords(int which) {
   static const char* const WORDS[] = {
-      TEXT_SITE_SAVED_RULE,      TEXT_SITE_NEW_RULE,
-      TEXT_SITE_COUNTER_HINT,    TEXT_SITE_NEXT_HINT,
-      TEXT_SITE_COUNTER_INVALID, TEXT_SITE_PASS_PHRASE_REFUSED,
-      TEXT_SITE_DELETE_QUESTION, TEXT_SITE_FILE_MEND_TO_GENERATE,
-      TEXT_SITE_DERIVATION_FROM_SITE, TEXT_SITE_DERIVATION_FROM_KEY,
+      TEXT_SITE_SAVED_RULE,
+      TEXT_SITE_NEW_RULE,
+      TEXT_SITE_COUNTER_HINT,
+      TEXT_SITE_NEXT_HINT,
+      TEXT_SITE_COUNTER_INVALID,
+      TEXT_SITE_PASS_PHRASE_REFUSED,
+      TEXT_SITE_DELETE_QUESTION,
+      TEXT_SITE_FILE_MEND_TO_GENERATE,
+      TEXT_SITE_DERIVATION_FROM_SITE,
+      TEXT_SITE_DERIVATION_FROM_KEY,
       TEXT_SITE_DERIVATION_FROM_SETTINGS,
   };
   return which >= 0 && which < (int)(sizeof WORDS / sizeof WORDS[0]) ? WORDS[which] : "";

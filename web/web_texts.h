@@ -20,13 +20,13 @@
   "キーファイルがありません。「キーファイル（.key）」でキーファイルを選ぶか、このページにドロップしてください"
 #define TEXT_WEB_KEY_UNSUPPORTED \
   "キーファイル「%s」は、このバージョンでは読めない形式です（新しいバージョンで作られたか、壊れています）"
-#define TEXT_WEB_KEY_NO_MEMORY                                                         \
+#define TEXT_WEB_KEY_NO_MEMORY                                                                                                          \
   "このキーを開くには %u MiB のメモリーが必要ですが、このブラウザーでは確保できませんでした。" \
   "メモリーの多いコンピューターで開いて暗号化し直すか、別のキーファイルを使ってください"
-#define TEXT_WEB_KEY_DAMAGED                                                                              \
+#define TEXT_WEB_KEY_DAMAGED                                                                                                                                 \
   "キーファイル「%s」は壊れています（暗号化されたキーの一部が欠けているか、余分なデータが付いています）。" \
   "このファイルからはパスワードを生成できません。キーファイルのバックアップを使ってください"
-#define TEXT_WEB_KEY_NOT_A_KEY                                                           \
+#define TEXT_WEB_KEY_NOT_A_KEY                                                                                           \
   "キーファイル「%s」の中身はキーではありません。このキーパスワードで開けますが、" \
   "Sorrelが作ったキーではないため、このファイルからはパスワードを生成できません"
 #define TEXT_WEB_WORKER_FAILED \
