@@ -26,11 +26,6 @@ function translate() {
   for (const e of document.querySelectorAll('[data-i18n-placeholder]')) e.placeholder = t(e.dataset.i18nPlaceholder);
 }
 
-const moduleText = (at) => {
-  const m = memory();
-  return utf8.decode(m.subarray(at, m.indexOf(0, at)));
-};
-
 // The module started, with the stored settings, sites.txt and key; the stored state.
 async function startStore() {
   const bytes = await (await fetch(chrome.runtime.getURL('sorrel_web.wasm'))).arrayBuffer();
@@ -117,17 +112,6 @@ function putSiteText(passPhrase) {
 
 const sitesBytes = () => memory().slice(wasm.webSiteBytes(), wasm.webSiteBytes() + wasm.webSiteSize());
 
-// The bytes as the module's sites.txt; a pass phrase without a code page 932
-// form refuses it, as the desktop does. Its status.
-function readSites(bytes) {
-  if (bytes.length <= 65536) memory().set(bytes, wasm.webSiteBytes());
-  if (wasm.webReadSites(bytes.length) !== 0) return wasm.webSiteStatus();
-  for (let i = 0; i < wasm.webSiteCount(); i++) {
-    if (encodeCp932(siteName(i)).bad) wasm.webRefuseSite(i);
-  }
-  return wasm.webSiteStatus();
-}
-
 function siteName(i) {
   wasm.webSiteName(i, 0);
   return moduleText(wasm.webSiteText());
@@ -175,11 +159,6 @@ function addSite(name) {
   return { index: findSite(name) };
 }
 
-const storeSites = () => local.set({ sites: toBase64Long(sitesBytes()) });
+const storeSites = () => local.set({ sites: toBase64(sitesBytes()) });
 
-function toBase64Long(bytes) {
-  let binary = '';
-  for (let i = 0; i < bytes.length; i += 4096) binary += String.fromCharCode(...bytes.subarray(i, i + 4096));
-  return btoa(binary);
-}
 

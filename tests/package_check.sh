@@ -38,13 +38,18 @@ holds_exactly() {  # holds_exactly ZIP: the one folder, and in it the four files
   [ "$listed" = "$expected" ] || { echo "holds:"; echo "$listed"; return 1; }
 }
 
+at_most() {  # at_most FILE MAX_BYTES: says the file's size; fails above MAX_BYTES
+  local size
+  size=$(stat -c %s "$1")
+  echo "$(basename "$1"): $size bytes"
+  [ "$size" -le "$2" ] || { echo "more than $2 bytes"; return 1; }
+}
+
 program() {  # program EXE FORMAT MAX_BYTES DLL...: machine, size and imports
   local exe=$1 format=$2 max=$3
   shift 3
-  local size allow
-  size=$(stat -c %s "$exe")
-  echo "$(basename "$exe"): $size bytes"
-  [ "$size" -le "$max" ] || { echo "more than $max bytes"; return 1; }
+  local allow
+  at_most "$exe" "$max" || return 1
   allow=$(IFS=';' && echo "$*")
   cmake -DOBJDUMP="$objdump" -DEXE="$exe" -DFORMAT="$format" -DALLOW="$allow" -P "$root/tests/check_imports.cmake"
 }
@@ -173,10 +178,8 @@ check ".deb: sorrel-cli speaks Japanese under ja_JP.UTF-8, English under C.UTF-8
 
 # --- Web page: one file, at most 110,000 bytes, that reaches for nothing.
 web_page() {
-  local page=$dist/sorrel-$version-web.html size
-  size=$(stat -c %s "$page")
-  echo "$(basename "$page"): $size bytes"
-  [ "$size" -le 110000 ] || { echo "more than 110,000 bytes"; return 1; }
+  local page=$dist/sorrel-$version-web.html
+  at_most "$page" 110000 || return 1
   head -c 1024 "$page" | grep -q "content=\"default-src 'none'; " || { echo "no Content-Security-Policy of default-src 'none'"; return 1; }
   ! grep -Eo '(src|href)="[^"]*"' "$page"
 }
@@ -185,10 +188,8 @@ check "web page: at most 110,000 bytes, connects nowhere, loads nothing" web_pag
 # --- Web app: the zip is the folder; the page reaches only into its folder.
 app=sorrel-$version-web-app
 app_zip() {
-  local zip=$dist/$app.zip size
-  size=$(stat -c %s "$zip")
-  echo "$(basename "$zip"): $size bytes"
-  [ "$size" -le 160000 ] || { echo "more than 160,000 bytes"; return 1; }
+  local zip=$dist/$app.zip
+  at_most "$zip" 160000 || return 1
   unzip -q -d "$scratch/app" "$zip" && diff -r "$scratch/app/$app" "$dist/$app" && [ "$(unzip -Z1 "$zip" | wc -l)" -eq 8 ]
 }
 check "web app: the zip, at most 160,000 bytes, holds $app/ and its eight files, as in $dist" app_zip
@@ -209,10 +210,8 @@ check "web app: index.html's policy adds the worker, manifest and icons; its lin
 
 # --- The browser extension: at most 300,000 bytes, its manifest at the top, no host permission.
 extension() {
-  local zip=$dist/sorrel-$version-extension.zip size
-  size=$(stat -c %s "$zip")
-  echo "$(basename "$zip"): $size bytes"
-  [ "$size" -le 300000 ] || { echo "more than 300,000 bytes"; return 1; }
+  local zip=$dist/sorrel-$version-extension.zip
+  at_most "$zip" 300000 || return 1
   unzip -p "$zip" manifest.json | python3 -c '
 import json, sys
 m = json.load(sys.stdin)

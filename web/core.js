@@ -82,12 +82,18 @@ function encodeCp932(text) {
 }
 
 const memory = () => new Uint8Array(wasm.memory.buffer);
-const text = (status) => {
+// The module's zero-ended UTF-8 text at at.
+function moduleText(at) {
   const m = memory();
-  const at = wasm.webText(status);
   return utf8.decode(m.subarray(at, m.indexOf(0, at)));
-};
-const toBase64 = (bytes) => btoa(String.fromCharCode(...bytes));
+}
+const text = (status) => moduleText(wasm.webText(status));
+// In pieces: a whole sites.txt is more arguments than a call may take.
+function toBase64(bytes) {
+  let binary = '';
+  for (let i = 0; i < bytes.length; i += 4096) binary += String.fromCharCode(...bytes.subarray(i, i + 4096));
+  return btoa(binary);
+}
 const fromBase64 = (b64) => Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
 
 // --- the module: its imports, here and in the worker (which gets this
@@ -209,4 +215,21 @@ function download(bytes, name) {
   a.click();
   a.remove();
   setTimeout(() => URL.revokeObjectURL(url), 1000);
+}
+
+// The bytes as the module's sites.txt; the first pass phrase without a code
+// page 932 form refuses it at its line, as the desktop's reading does. Its
+// status.
+const SITE_FILE_CAPACITY = 65536;
+function readSites(bytes) {
+  if (bytes.length <= SITE_FILE_CAPACITY) memory().set(bytes, wasm.webSiteBytes());
+  if (wasm.webReadSites(bytes.length) !== 0) return wasm.webSiteStatus();
+  for (let i = 0; i < wasm.webSiteCount(); i++) {
+    wasm.webSiteName(i, 0);
+    if (encodeCp932(moduleText(wasm.webSiteText())).bad) {
+      wasm.webRefuseSite(i);
+      break;
+    }
+  }
+  return wasm.webSiteStatus();
 }

@@ -14,7 +14,6 @@ const SITE_WORDS = {
   FROM_SITE: 8, FROM_KEY: 9, FROM_SETTINGS: 10,
 };
 const SITE_CLASSES = [['site-digits', 2], ['site-lower', 4], ['site-upper', 8], ['site-symbols', 16]];
-const SITE_FILE_CAPACITY = 65536;
 const SITE_NOT_CP932 = 8;  // SiteStatus
 const SITES_STORE = 'sorrel.sites';
 const SITES_KEEP = 'sorrel.sites.keep';
@@ -42,11 +41,6 @@ const siteWords = (which) => moduleText(wasm.webSiteWords(which));
 const siteStatusText = (status) => moduleText(wasm.webSiteStatusText(status));
 const siteText = () => moduleText(wasm.webSiteText());
 
-function moduleText(at) {
-  const m = memory();
-  return utf8.decode(m.subarray(at, m.indexOf(0, at)));
-}
-
 // The typed pass phrase into the module's site text as the desktop looks it
 // up: its code page 932 bytes decoded again, as UTF-8 (so ¥, typed, is the
 // desktop's \). False, with nothing written, when it has no such form.
@@ -68,17 +62,6 @@ function putSiteTyped() {
 
 // The file's bytes into the module; a pass phrase that has no code page 932
 // form refuses the file at its line, as the desktop refuses it.
-function readSites(bytes) {
-  if (bytes.length <= SITE_FILE_CAPACITY) memory().set(bytes, wasm.webSiteBytes());
-  if (wasm.webReadSites(bytes.length) !== 0) return;
-  for (let i = 0; i < wasm.webSiteCount(); i++) {
-    wasm.webSiteName(i, 0);
-    if (encodeCp932(siteText()).bad) {
-      wasm.webRefuseSite(i);
-      return;
-    }
-  }
-}
 
 // Why the file is refused, naming it (sites.txt unless name is given), or ''.
 function sitesProblem(name) {
@@ -103,10 +86,7 @@ function storeSites() {
       localStorage.removeItem(SITES_STORE);
       return;
     }
-    const bytes = memory().subarray(wasm.webSiteBytes(), wasm.webSiteBytes() + size);
-    let binary = '';
-    for (let i = 0; i < size; i += 4096) binary += String.fromCharCode(...bytes.subarray(i, i + 4096));
-    localStorage.setItem(SITES_STORE, btoa(binary));
+    localStorage.setItem(SITES_STORE, toBase64(memory().subarray(wasm.webSiteBytes(), wasm.webSiteBytes() + size)));
   } catch (e) {
     // Storage may be off: the rules last as long as the page.
   }
@@ -116,7 +96,7 @@ function restoreSites() {
   try {
     $('sites-keep').checked = localStorage.getItem(SITES_KEEP) !== 'no';
     const stored = localStorage.getItem(SITES_STORE);
-    if (stored) readSites(Uint8Array.from(atob(stored), (c) => c.charCodeAt(0)));
+    if (stored) readSites(fromBase64(stored));
   } catch (e) {
     // A damaged entry reads as no file.
     wasm.webClearSites();
