@@ -20,17 +20,21 @@ struct KeyPasswordWork {
   OpenedKey key;
 };
 
-// Offers the open chooser after problem, for a key file that cannot be used
-// whatever the key password: a file chosen becomes the request's key file.
-void OfferOtherKey(HWND hwnd, KeyPasswordRequest* request, const char* problem) {
-  char text[1024];
-  CopyText(text, sizeof text, problem);
-  AppendText(text, sizeof text, TEXT_CHOOSE_OTHER_KEY);
-  if (MessageBoxA(hwnd, text, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO) != IDYES) return;
+// The open chooser: a file chosen becomes the request's key file.
+void ChooseOtherKey(KeyPasswordRequest* request) {
   char path[PATH_CAPACITY];
   if (!ChooseOpenFile(path, TEXT_OPEN_KEY_FILE_TITLE, KEY_FILE_FILTER)) return;
   CopyText(request->chosen, sizeof request->chosen, path);
   request->keyPath = request->chosen;
+}
+
+// Offers the open chooser after problem, for a key file that cannot be used
+// whatever the key password.
+void OfferOtherKey(HWND hwnd, KeyPasswordRequest* request, const char* problem) {
+  char text[1024];
+  CopyText(text, sizeof text, problem);
+  AppendText(text, sizeof text, TEXT_CHOOSE_OTHER_KEY);
+  if (MessageBoxA(hwnd, text, TEXT_ERROR_CAPTION, MB_ICONERROR | MB_YESNO) == IDYES) ChooseOtherKey(request);
 }
 
 // Whether the key password may be taken: the key opens, or there is nothing
@@ -86,11 +90,7 @@ bool Accepts(HWND hwnd, KeyPasswordRequest* request, KeyPasswordWork* w) {
                     bytes) == IDYES) {
     return true;
   }
-  char path[PATH_CAPACITY];
-  if (ChooseOpenFile(path, TEXT_OPEN_KEY_FILE_TITLE, KEY_FILE_FILTER)) {
-    CopyText(request->chosen, sizeof request->chosen, path);
-    request->keyPath = request->chosen;
-  }
+  ChooseOtherKey(request);
   return false;
 }
 
