@@ -1,7 +1,7 @@
 #!/usr/bin/python3
-"""Screenshots of the extension's popup for docs/extension.md: Japanese and
-English, light and dark, locked on example.com with two accounts bound to it, and the look-alike warning
-on examp1e.com. Uses the extension test's server, test copy and browser.
+"""Screenshots of the extension for docs/extension.md, Japanese and English: its
+popup, light and dark, locked on example.com with two accounts bound to it; the
+look-alike warning on examp1e.com; the options page, light and dark. Uses the extension test's server, test copy and browser.
 
 Usage: scripts/extension_screenshots.py EXTENSION_DIR SORREL_CLI OUT_DIR
 """
@@ -29,6 +29,14 @@ for language in ["ja", "en-US"]:
         t.wait(d, lambda: d.execute_script("return document.documentElement.dataset.ready"))
         d.execute_async_script("chrome.storage.local.set(arguments[0]).then(arguments[1])", {
             "key": base64.b64encode(open(key_path, "rb").read()).decode(), "sites": base64.b64encode(sites).decode()})
+        for scheme in ["light", "dark"]:
+            d.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-color-scheme", "value": scheme}]})
+            d.get(base + "options.html")
+            t.wait(d, lambda: d.execute_script("return document.documentElement.dataset.ready"))
+            d.set_window_size(900, 1400)
+            d.find_element(By.TAG_NAME, "body").screenshot(
+                os.path.join(out, "extension-options-%s%s.png" % (language[:2], "" if scheme == "light" else "-dark")))
+            d.set_window_size(420, 700)
         page_tab = d.current_window_handle
         d.switch_to.new_window("tab")
         popup_tab = d.current_window_handle
